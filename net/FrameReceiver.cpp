@@ -1,0 +1,65 @@
+#include "net/FrameReceiver.h"
+
+#include <cstring>
+
+FrameReceiver::FrameReceiver() : m_nRecvBufLen(0)
+{
+    memset(m_recvBuf, 0, sizeof(m_recvBuf));
+}
+
+unsigned char* FrameReceiver::ReceiveTail()
+{
+    return m_recvBuf + m_nRecvBufLen;
+}
+
+int FrameReceiver::ReceiveRoom() const
+{
+    return kMaxFrameSize - m_nRecvBufLen;
+}
+
+int FrameReceiver::OnReceived(int count)
+{
+    if (count < 0 || count > ReceiveRoom())
+        return 0;
+    if (count == 0)
+        return 1;
+    m_nRecvBufLen += count;
+    CutFrames();
+    return 1;
+}
+
+void FrameReceiver::CutFrames()
+{
+    int position = 0;
+    int held = m_nRecvBufLen;
+    // Three bytes tell the format and size of either kind of frame.
+    while (held >= 3) {
+        const unsigned char* frame = m_recvBuf + position;
+        int size = 0;
+        int headerSize = 0;
+        if (frame[0] == kFrameShort) {
+            size = frame[1];
+            headerSize = kShortHeaderSize;
+        } else if (frame[0] == kFrameLong) {
+            size = (frame[1] << 8) | frame[2];
+            headerSize = kLongHeaderSize;
+        } else {
+            m_nRecvBufLen = 0;
+            return;
+        }
+        // A size of 0 or one that cannot hold the header is no frame; one larger than
+        // the buffer could never complete and would block every later frame.
+        if (size < headerSize || size > kMaxFrameSize) {
+            m_nRecvBufLen = 0;
+            return;
+        }
+        if (size > held)
+            break;
+        m_frames.PushFrame(frame, size);
+        position += size;
+        held -= size;
+    }
+    if (position > 0 && held > 0)
+        memmove(m_recvBuf, m_recvBuf + position, static_cast<size_t>(held));
+    m_nRecvBufLen = held;
+}
