@@ -1,0 +1,9 @@
+// The launcher's one application object. The connect-server host is fixed when the
+// launcher is built (CMake cache variable ZR_CONNECT_HOST).
+#include "app/UpdateApp.h"
+
+#ifndef ZR_CONNECT_HOST
+#error "ZR_CONNECT_HOST must be defined by the build"
+#endif
+
+static CUpdateApp theApp(ZR_CONNECT_HOST, 44405);

@@ -1,0 +1,24 @@
+import sys
+from pathlib import Path
+
+import pytest
+
+sys.path.insert(0, str(Path(__file__).parent))
+import launcher as zr  # noqa: E402
+
+
+@pytest.fixture
+def launcher(tmp_path):
+    reason = zr.available()
+    if reason:
+        pytest.skip(reason)
+    instances = []
+
+    def make(name="game"):
+        inst = zr.Launcher(tmp_path / name)
+        instances.append(inst)
+        return inst
+
+    yield make
+    for inst in instances:
+        inst.stop()
