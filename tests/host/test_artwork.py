@@ -172,3 +172,51 @@ def test_generator_is_deterministic(generated, tmp_path):
 def test_committed_artwork_matches_generator(generated):
     for name in list(BITMAPS) + ["zr.ico"]:
         assert load(COMMITTED, name) == load(generated, name), name
+
+
+def _writer():
+    sys.path.insert(0, os.path.dirname(GENERATOR))
+    import bitmap_files
+    return bitmap_files
+
+
+def test_bmp_writer_pads_rows_and_stores_them_bottom_up():
+    from PIL import Image
+    writer = _writer()
+    image = Image.new("P", (5, 3))
+    image.putpalette([10, 20, 30, 200, 100, 50, 255, 255, 255])
+    pattern = [[0, 1, 2, 1, 0], [2, 2, 2, 2, 2], [1, 0, 0, 0, 1]]
+    image.putdata([i for row in pattern for i in row])
+    data = writer.bmp8_bytes(image, 255)
+    bmp = Bmp8(data)
+    assert bmp.clr_used == 255 and bmp.stride == 8
+    assert [list(row) for row in bmp.rows] == pattern
+    assert bmp.table[:3] == [(10, 20, 30), (200, 100, 50), (255, 255, 255)]
+    assert bmp.table[254] == (0, 0, 0)
+    # The last stored row is the top image row.
+    assert data[bmp.offset + 2 * 8: bmp.offset + 2 * 8 + 5] == bytes(pattern[0])
+
+
+def test_bmp_writer_refuses_indices_outside_the_table():
+    from PIL import Image
+    writer = _writer()
+    image = Image.new("P", (2, 2), 200)
+    with pytest.raises(ValueError):
+        writer.bmp8_bytes(image, 100)
+    with pytest.raises(ValueError):
+        writer.bmp8_bytes(Image.new("RGB", (2, 2)), 256)
+
+
+def test_icon_mask_marks_only_transparent_pixels():
+    from PIL import Image
+    writer = _writer()
+    image = Image.new("RGBA", (2, 2), (255, 0, 0, 255))
+    image.putpixel((1, 0), (0, 0, 0, 0))  # top right clear
+    entry = writer.icon_entry_bytes(image)
+    mask = entry[40 + 16:]
+    # Mask rows are bottom-up and padded to 4 bytes: bottom row clear of bits,
+    # top row with the second pixel's bit set.
+    assert mask == bytes([0, 0, 0, 0, 0x40, 0, 0, 0])
+    # Colour rows are BGRA, bottom-up: the top-right pixel is the last one.
+    assert entry[40 + 12: 40 + 16] == bytes((0, 0, 0, 0))
+    assert entry[40: 40 + 4] == bytes((0, 0, 255, 255))

@@ -46,7 +46,7 @@ def _main_window(background, buttons):
     draw.text((414, 106), "File 12/40", font=SMALL_TEXT, fill=BLACK, anchor="ra")
     # The transfer caption: a box filled with the colour at (137,105).
     draw.rectangle((138, 106, 302, 121), fill=background.getpixel((137, 105)))
-    draw.text((220, 106), "data\\world1.bmd (45%)", font=SMALL_TEXT, fill=BLACK, anchor="ma")
+    draw.text((220, 106), "Downloading (45%)", font=SMALL_TEXT, fill=BLACK, anchor="ma")
     for (name, x) in (("option", 45), ("connect", 180), ("close", 315)):
         image.paste(buttons[name + "_normal"], (x, backgrounds.BUTTON_ROW_Y))
     draw.text((155, 162), "www.zr-online.example", font=SMALL_TEXT, fill=(0, 0, 200))
