@@ -13,7 +13,8 @@ zr_build_host() {
 
 zr_build_windows() {
   cmake -S "$ZR_ROOT" -B "$ZR_BUILD/win" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$ZR_ROOT/cmake/mingw-w64-x86_64.cmake" -DZR_CONNECT_HOST=127.0.0.1 >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$ZR_ROOT/cmake/mingw-w64-x86_64.cmake" -DZR_CONNECT_HOST=127.0.0.1 \
+    -DZR_THIRD_PARTY_DIR="$ZR_BUILD/third_party" >/dev/null
   cmake --build "$ZR_BUILD/win" -j2
 }
 
