@@ -1,0 +1,170 @@
+#include "tools/patch_builder/PatchBuilder.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "tools/patch_builder/Bzip2File.h"
+#include "tools/patch_builder/FileSystem.h"
+#include "tools/patch_builder/LauncherLimits.h"
+#include "tools/patch_builder/ListWriter.h"
+#include "tools/patch_builder/RootVerifier.h"
+
+namespace {
+
+// Holds an exclusive lock on the FTP root while a version is built, so two builders
+// never publish into the same catalogue at once. The lock lives on the directory
+// itself, so nothing is written to take it.
+class RootLock {
+public:
+    ~RootLock()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    int Take(const std::string& root, std::string& error)
+    {
+        fd_ = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) {
+            error = "cannot open the FTP root " + root + ": " + strerror(errno);
+            return 0;
+        }
+        if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            error = "another zr-patch-builder is writing to " + root;
+            return 0;
+        }
+        return 1;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+int Report(FILE* err, const std::vector<std::string>& problems)
+{
+    for (const std::string& problem : problems)
+        fprintf(err, "zr-patch-builder: refused: %s\n", problem.c_str());
+    fprintf(err, "zr-patch-builder: nothing was written\n");
+    return 0;
+}
+
+int Failure(FILE* err, const std::string& staging, const std::string& what)
+{
+    if (!staging.empty())
+        RemoveTree(staging);
+    fprintf(err, "zr-patch-builder: failed: %s\nzr-patch-builder: nothing was published\n",
+            what.c_str());
+    return 0;
+}
+
+// Copies or compresses every shipped file into the flat staging directory and writes
+// the list; 1 or 0 with `error`.
+int FillStaging(const BuildOptions& options, const TreeChanges& changes,
+                const std::string& staging, std::string& error)
+{
+    for (const ChangedFile& file : changes.files) {
+        std::string from = JoinPath(options.newDir, file.path);
+        std::string to = JoinPath(staging, file.name + options.suffix);
+        if (options.suffix.empty()) {
+            if (!CopyFileContents(from, to, error))
+                return 0;
+            continue;
+        }
+        if (!CompressFile(from, to, error))
+            return 0;
+        struct stat info;
+        if (stat(to.c_str(), &info) != 0 ||
+            static_cast<uint64_t>(info.st_size) > kMaxShippedFileSize) {
+            error = "the compressed form of " + file.path + " is 2 GiB or larger";
+            return 0;
+        }
+    }
+    ListOptions listOptions;
+    listOptions.versionText = options.versionText;
+    listOptions.suffix = options.suffix;
+    listOptions.testServer = options.testServer;
+    std::string list = BuildListText(changes.files, changes.newDirectories, listOptions);
+    return WriteFileAtomically(JoinPath(staging, kListFileName), list, error);
+}
+
+} // namespace
+
+int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
+{
+    std::vector<std::string> problems;
+    CheckOptions(options, problems);
+    if (!IsDirectory(options.root))
+        problems.push_back("the FTP root " + options.root + " is not a directory");
+    if (!problems.empty())
+        return Report(err, problems);
+
+    TreeChanges changes;
+    std::string error;
+    if (!DiffTrees(options.oldDir, options.newDir, changes, error))
+        return Report(err, {error});
+    CheckChanges(changes, options.suffix, problems);
+
+    RootLock lock;
+    if (!lock.Take(options.root, error))
+        return Report(err, {error});
+
+    std::string cataloguePath = JoinPath(options.root, options.catalogueName);
+    std::string catalogueText;
+    std::vector<CatalogueVersion> published;
+    if (PathExists(cataloguePath)) {
+        if (!ReadWholeFile(cataloguePath, catalogueText, error) ||
+            !ReadCatalogue(cataloguePath, published, error))
+            problems.push_back(error);
+    }
+    CheckAgainstRoot(options, published, problems);
+    if (!problems.empty())
+        return Report(err, problems);
+
+    for (const std::string& path : changes.removed)
+        fprintf(err, "zr-patch-builder: note: \"%s\" is gone from the new tree; clients keep "
+                     "their copy (the launcher never deletes files)\n", path.c_str());
+    if (changes.files.empty())
+        fprintf(err, "zr-patch-builder: note: no file changed; the version ships an empty list\n");
+
+    std::string pattern = JoinPath(options.root, ".zr-build-XXXXXX");
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!mkdtemp(name.data()))
+        return Failure(err, "", "cannot create a staging directory in " + options.root + ": " +
+                                    strerror(errno));
+    std::string staging = name.data();
+    chmod(staging.c_str(), 0755);
+    if (!FillStaging(options, changes, staging, error))
+        return Failure(err, staging, error);
+
+    std::vector<std::string> faults;
+    VerifyVersionDirectory(staging, "staged version", faults);
+    if (!faults.empty())
+        return Failure(err, staging, faults.front());
+
+    SyncDirectory(staging);
+    std::string dirName = VersionDirName(options);
+    std::string finalDir = JoinPath(options.root, dirName);
+    if (renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, finalDir.c_str(), RENAME_NOREPLACE) != 0)
+        return Failure(err, staging, "cannot move the version into place as " + finalDir + ": " +
+                                         strerror(errno));
+    SyncDirectory(options.root);
+
+    std::string updated = AppendToCatalogueText(catalogueText, dirName);
+    if (!WriteFileAtomically(cataloguePath, updated, error)) {
+        // Take the version back out, so clients never see a directory that no catalogue names.
+        rename(finalDir.c_str(), staging.c_str());
+        return Failure(err, staging, error);
+    }
+    fprintf(out, "published version %s in %s: %zu file(s)%s%s; %s lists %zu version(s)\n",
+            options.versionText.c_str(), finalDir.c_str(), changes.files.size(),
+            options.suffix.empty() ? "" : (", compressed as name" + options.suffix).c_str(),
+            options.testServer ? ", test server" : "", options.catalogueName.c_str(),
+            published.size() + 1);
+    return 1;
+}
