@@ -3,8 +3,10 @@
 // the version the log belongs to, then one 'F' line per file that is complete in
 // Temp. Each line is written as "%c %s\n": the kind letter, one blank, the text.
 //
-// Reading a line: the first byte is the kind; the one blank after it is the
-// separator; the text is the rest of the line without its CR/LF. Further blanks
+// Reading a line: the first byte is the kind; one blank (or tab) after it, when
+// present, is the separator; the text is the rest of the line without its CR/LF
+// (a line without a final line break, cut short by a crash, still counts). Further
+// blanks
 // belong to the text, so every name the writer logs, including names with blanks
 // (quoted names of "list.inf") and leading blanks, reads back unchanged. A line
 // whose text is empty or longer than kMaxLogText bytes cannot name a file the
