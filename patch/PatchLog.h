@@ -5,10 +5,10 @@
 //
 // Reading a line: the first byte is the kind; one blank (or tab) after it, when
 // present, is the separator; the text is the rest of the line without its CR/LF
-// (a line without a final line break, cut short by a crash, still counts). Further
-// blanks
-// belong to the text, so every name the writer logs, including names with blanks
-// (quoted names of "list.inf") and leading blanks, reads back unchanged. A line
+// (a line without a final line break, cut short by a crash, still counts).
+// Further blanks belong to the text, so every name the writer logs, including
+// names with blanks (quoted names of "list.inf") and leading blanks, reads back
+// unchanged. A line
 // whose text is empty or longer than kMaxLogText bytes cannot name a file the
 // launcher handles (its paths live in 260-byte buffers): it is unreadable and
 // ignored like a line of an unknown kind. It never matches, is never yielded and,
