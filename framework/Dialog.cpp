@@ -38,6 +38,11 @@ INT_PTR CDialog::DoModal()
                                   &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
     if (!wnd)
         return -1;
+    // A modal dialog is shown even when its template lacks the visible style.
+    if (!m_endRequested && !::IsWindowVisible(wnd)) {
+        ::ShowWindow(wnd, SW_SHOWNORMAL);
+        ::UpdateWindow(wnd);
+    }
     bool ownerDisabled = owner && ::EnableWindow(owner, FALSE) == 0;
 
     m_inModalLoop = true;
@@ -52,7 +57,7 @@ INT_PTR CDialog::DoModal()
             break;
         // Offer the message to the windows from its target up to this dialog.
         bool handled = false;
-        for (HWND h = msg.hwnd; h && !handled; h = GetParent(h)) {
+        for (HWND h = msg.hwnd; h && !handled; h = ::GetParent(h)) {
             CWnd* object = CWnd::FromHandlePermanent(h);
             if (object && object->PreTranslateMessage(&msg))
                 handled = true;
@@ -71,6 +76,16 @@ INT_PTR CDialog::DoModal()
     if (IsWindow(wnd))
         ::DestroyWindow(wnd);
     return m_result;
+}
+
+BOOL CDialog::Create(CWnd* parent)
+{
+    HWND owner = parent ? parent->m_hWnd : (m_parent ? m_parent->m_hWnd : nullptr);
+    m_endRequested = false;
+    m_result = -1;
+    HWND wnd = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_templateId), owner,
+                                  &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
+    return wnd ? TRUE : FALSE;
 }
 
 void CDialog::EndDialog(int result)

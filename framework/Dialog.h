@@ -15,6 +15,9 @@ public:
     // message ends the loop and is posted again for the enclosing loop.
     virtual INT_PTR DoModal();
     void EndDialog(int result);
+    // Creates the dialog without a loop of its own (modeless); the caller's message
+    // loop runs it and DestroyWindow ends it.
+    BOOL Create(CWnd* parent = nullptr);
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();

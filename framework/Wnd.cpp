@@ -120,7 +120,7 @@ void CWnd::CenterWindow()
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = work.left + (work.right - work.left - w) / 2;
     int y = work.top + (work.bottom - work.top - h) / 2;
-    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK CWnd::StaticWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)

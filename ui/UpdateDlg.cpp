@@ -29,7 +29,7 @@ BOOL CUpdateDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetWindowTextW(m_hWnd, L"ZR Auto Update");
-    SetWindowPos(m_hWnd, nullptr, 0, 0, 423, 352, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 423, 352, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     m_closeButton = CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON,
                                     315, 130, 84, 28, m_hWnd,
                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_CLOSE_BUTTON)),

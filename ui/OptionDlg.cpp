@@ -1,0 +1,96 @@
+#include "ui/OptionDlg.h"
+
+#include "ui/res/resource.h"
+
+BEGIN_MESSAGE_MAP(COptionDlg, CDibDialog)
+    ON_BN_CLICKED(IDC_SAVE_BUTTON, OnSave)
+    ON_COMMAND_RANGE(IDC_RES_640, IDC_RES_1280, OnResolution)
+    ON_WM_SHOWWINDOW()
+END_MESSAGE_MAP()
+
+namespace {
+
+struct ControlPlace {
+    int id, x, y, width, height;
+};
+
+const ControlPlace kOptionLayout[] = {
+    {IDC_SOUND_CHECK, 35, 251, 150, 20},
+    {IDC_MUSIC_CHECK, 35, 272, 150, 20},
+    {IDC_RES_640, 45, 172, 90, 20},
+    {IDC_RES_800, 145, 172, 90, 20},
+    {IDC_RES_1024, 245, 172, 90, 20},
+    {IDC_RES_1280, 350, 172, 90, 20},
+    {IDC_ID_EDIT, 175, 55, 120, 20},
+};
+
+} // namespace
+
+COptionDlg::COptionDlg(int major, int minor, int patch, CWnd* parent) : CDibDialog(IDD_OPTION, parent)
+{
+    m_version.major = static_cast<unsigned char>(major);
+    m_version.minor = static_cast<unsigned char>(minor);
+    m_version.patch = static_cast<unsigned char>(patch);
+    // The key is created (and an older config.ini migrated) even if the player cancels.
+    m_settings.LoadSettings(m_version);
+}
+
+COptionDlg::~COptionDlg() = default;
+
+void COptionDlg::DoDataExchange(CDataExchange* dx)
+{
+    CDibDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDCANCEL, m_cancelButton);
+    DDX_Control(dx, IDC_SAVE_BUTTON, m_saveButton);
+    DDX_Text(dx, IDC_ID_EDIT, m_settings.id);
+    DDV_MaxChars(dx, m_settings.id, kMaxIdChars);
+    DDX_Check(dx, IDC_SOUND_CHECK, m_settings.soundOn);
+    DDX_Check(dx, IDC_MUSIC_CHECK, m_settings.musicOn);
+}
+
+BOOL COptionDlg::OnInitDialog()
+{
+    CDibDialog::OnInitDialog();
+    SetBackground(IDB_OPTION_BACKGROUND, kBackgroundTile);
+
+    BITMAP bm;
+    if (m_backgroundSize.LoadBitmap(IDB_OPTION_BACKGROUND) && m_backgroundSize.GetBitmap(&bm)) {
+        m_windowWidth = bm.bmWidth + 2;
+        m_windowHeight = bm.bmHeight + 2;
+        SetWindowPos(nullptr, 0, 0, m_windowWidth, m_windowHeight, SWP_NOMOVE | SWP_NOZORDER);
+    }
+
+    m_saveButton.LoadBitmaps(IDB_SAVE_NORMAL, IDB_SAVE_PRESSED, IDB_SAVE_PRESSED, IDB_SAVE_NORMAL);
+    m_saveButton.SizeToContent();
+    m_saveButton.MoveWindow(250, 260, 90, 30);
+    m_cancelButton.LoadBitmaps(IDB_CLOSE_NORMAL, IDB_CLOSE_PRESSED, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL);
+    m_cancelButton.SizeToContent();
+    m_cancelButton.MoveWindow(350, 260, 90, 30);
+
+    for (const ControlPlace& place : kOptionLayout)
+        ::MoveWindow(GetDlgItem(place.id), place.x, place.y, place.width, place.height, TRUE);
+
+    UpdateData(TRUE);   // a failed validation leaves the fields as read so far
+    return TRUE;
+}
+
+void COptionDlg::OnShowWindow(BOOL, UINT)
+{
+    Default();
+    UpdateData(TRUE);
+    // A resolution outside 0..3 names no button, which leaves all four clear.
+    int resolution = m_settings.resolution;
+    CheckRadioButton(IDC_RES_640, IDC_RES_1280, resolution >= 0 && resolution <= 3 ? IDC_RES_640 + resolution : 0);
+}
+
+void COptionDlg::OnResolution(UINT id)
+{
+    m_settings.resolution = static_cast<int>(id) - IDC_RES_640;
+}
+
+void COptionDlg::OnSave()
+{
+    UpdateData(TRUE);   // saved even when the ID fails its length check
+    m_settings.SaveSettings(m_hWnd);
+    EndDialog(0);
+}

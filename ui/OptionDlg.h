@@ -1,0 +1,38 @@
+#pragma once
+// COptionDlg: the modal dialog in which the player sets the account ID, sound effects,
+// music and the game's screen resolution. The settings are loaded from the registry
+// (migrating an older config.ini) as soon as the object exists, and written back only
+// by the Save button.
+#include "app/OptionSettings.h"
+#include "framework/BitmapButton.h"
+#include "ui/DibDialog.h"
+
+class COptionDlg : public CDibDialog {
+public:
+    enum { kMaxIdChars = 10 };
+
+    COptionDlg(int major, int minor, int patch, CWnd* parent = nullptr);
+    ~COptionDlg() override;
+
+    const OptionSettings& Settings() const { return m_settings; }
+    int WindowWidth() const { return m_windowWidth; }
+    int WindowHeight() const { return m_windowHeight; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnShowWindow(BOOL show, UINT status);
+    void OnSave();
+    void OnResolution(UINT id);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CBitmapButton m_cancelButton;
+    CBitmapButton m_saveButton;
+    OptionSettings m_settings;
+    CBitmap m_backgroundSize;   // bitmap 123, loaded only to measure the window
+    int m_windowWidth = 0;
+    int m_windowHeight = 0;
+    VersionTriple m_version = {0, 0, 0};
+};
