@@ -9,6 +9,9 @@
 BEGIN_MESSAGE_MAP(CUpdateDlg, CDialog)
     ON_BN_CLICKED(IDC_CLOSE_BUTTON, OnCloseButton)
     ON_WM_CLOSE()
+    ON_BN_CLICKED(IDC_CONNECT_BUTTON, OnConnectButton)
+    ON_WM_TIMER()
+    ON_MESSAGE(WM_SOCKET_NOTIFY, OnSocketNotify)
 END_MESSAGE_MAP()
 
 CUpdateDlg::CUpdateDlg() : CDialog(IDD_UPDATE)
@@ -35,12 +38,16 @@ BOOL CUpdateDlg::OnInitDialog()
                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_CLOSE_BUTTON)),
                                     GetModuleHandleW(nullptr), nullptr);
     CenterWindow();
+    StartNetwork();
     return TRUE;
 }
 
-void CUpdateDlg::OnCloseButton()
+void CUpdateDlg::DoDataExchange(CDataExchange* dx)
 {
-    PostQuitMessage(0);
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_STATUS, m_status);
+    DDX_Control(dx, IDC_VERSION_COUNTER, m_versionCounter);
+    DDX_Control(dx, IDC_FILE_COUNTER, m_fileCounter);
 }
 
 void CUpdateDlg::OnClose()
