@@ -1,0 +1,70 @@
+// Expansion of a downloaded bzip2 file: the engine's side of Bz2Expander, which keeps
+// the window alive, honours the stop flag and shows the progress on the upper bar
+// (from 50, where the download left it, to 100) and in the transfer caption.
+#include <cstdint>
+#include <cstdio>
+
+#include "app/Msg.h"
+#include "patch/ProgressThrottle.h"
+#include "patch/win/PatchEngine.h"
+
+namespace {
+
+enum { kExpandLabelText = 146, kCaptionBytes = 1100 };
+
+class EngineExpandHooks : public Bz2ExpandHooks {
+public:
+    EngineExpandHooks(PatchSession& session, PatchReporter& reporter, uint32_t total)
+        : m_session(session), m_reporter(reporter), m_total(total)
+    {
+    }
+
+    void AfterDecoderCall() override { m_reporter.PumpOneMessage(); }
+
+    int StopRequested() override { return m_session.stopped != 0 ? 1 : 0; }
+
+    void OnBlockConsumed(uint32_t done, uint32_t) override
+    {
+        // The size comes from the file system rather than the expander, which cannot
+        // measure sources above 2 GiB with a 32-bit file offset.
+        m_session.unpackTotal = m_total;
+        m_session.unpackDone = done;
+        int percent = ExpandPercent(done, m_total);
+        uint64_t half = m_total ? 50u * static_cast<uint64_t>(done) / m_total : 0u;
+        int pos = 50 + static_cast<int>(half > 50u ? 50u : half);
+        if (m_throttle.BarChanged(kUpperBar, pos))
+            m_reporter.SetBarPos(kUpperBar, pos);
+        char caption[kCaptionBytes];
+        snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kExpandLabelText), percent);
+        if (m_throttle.CaptionChanged(caption))
+            m_reporter.DrawTransferCaption(caption);
+    }
+
+private:
+    PatchSession& m_session;
+    PatchReporter& m_reporter;
+    uint32_t m_total;
+    ProgressThrottle m_throttle;
+};
+
+// Low 32 bits of a file's size, as GetFileSize reports them; 0 when it is missing.
+uint32_t SourceSize(const char* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+        return 0;
+    return data.nFileSizeLow;
+}
+
+} // namespace
+
+int PatchEngine::DecompressFile(const char* source, const char* directory)
+{
+    if (!source || !directory)
+        return 0;
+    uint32_t total = SourceSize(source);
+    m_session.unpackTotal = total;
+    m_session.unpackDone = 0;
+    EngineExpandHooks hooks(m_session, m_reporter, total);
+    return m_expander.DecompressFile(source, directory, hooks);
+}
