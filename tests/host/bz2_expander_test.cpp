@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "patch/Bz2Expander.h"
+#include "tests/host/TempDir.h"
 
 namespace {
 
@@ -78,21 +79,13 @@ class Bz2Files : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/zr_bz2_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = MakeTempDir("zr_bz2");
+        ASSERT_FALSE(dir.empty());
     }
 
     void TearDown() override
     {
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-                    unlink((dir + "/" + e->d_name).c_str());
-            }
-            closedir(d);
-        }
-        rmdir(dir.c_str());
+        RemoveTempDir(dir);
     }
 
     std::string Path(const std::string& name) { return dir + "/" + name; }

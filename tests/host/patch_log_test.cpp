@@ -12,6 +12,7 @@
 
 #include "patch/PatchLog.h"
 #include "patch/PatchLogIndex.h"
+#include "tests/host/TempDir.h"
 
 namespace {
 
@@ -26,22 +27,14 @@ class PatchLogFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/zr_patchlog_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = MakeTempDir("zr_patchlog");
+        ASSERT_FALSE(dir.empty());
         logPath = dir + "/patch.log";
     }
 
     void TearDown() override
     {
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-                    unlink((dir + "/" + e->d_name).c_str());
-            }
-            closedir(d);
-        }
-        rmdir(dir.c_str());
+        RemoveTempDir(dir);
     }
 
     void WriteRaw(const std::string& bytes)

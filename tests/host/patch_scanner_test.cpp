@@ -18,6 +18,7 @@
 #include "patch/Catalogue.h"
 #include "patch/ListFile.h"
 #include "patch/ListScanner.h"
+#include "tests/host/TempDir.h"
 
 namespace {
 
@@ -28,21 +29,13 @@ class ScannerFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/zr_scanner_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = MakeTempDir("zr_scanner");
+        ASSERT_FALSE(dir.empty());
     }
 
     void TearDown() override
     {
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-                    unlink((dir + "/" + e->d_name).c_str());
-            }
-            closedir(d);
-        }
-        rmdir(dir.c_str());
+        RemoveTempDir(dir);
     }
 
     std::string Write(const std::string& name, const std::string& bytes)

@@ -14,6 +14,7 @@
 
 #include "patch/PatchLog.h"
 #include "patch/PatchLogIndex.h"
+#include "tests/host/TempDir.h"
 
 namespace {
 
@@ -33,21 +34,13 @@ class IndexAgainstPlain : public ::testing::TestWithParam<unsigned> {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/zr_logindex_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = MakeTempDir("zr_logindex");
+        ASSERT_FALSE(dir.empty());
     }
 
     void TearDown() override
     {
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d)) {
-                if (strcmp(e->d_name, ".") != 0 && strcmp(e->d_name, "..") != 0)
-                    unlink((dir + "/" + e->d_name).c_str());
-            }
-            closedir(d);
-        }
-        rmdir(dir.c_str());
+        RemoveTempDir(dir);
     }
 
     std::string dir;
