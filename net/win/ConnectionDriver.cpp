@@ -69,7 +69,9 @@ void CUpdateDlg::OnTimer(UINT_PTR id)
 void CUpdateDlg::ConnectionFailed()
 {
     ShowStatusError(g_msg.Get(kTextConnectFailed));
-    Sleep(kFailureShowMs);
+    // Blocks like Sleep and handles no message, but as a message wait it lets a
+    // system that composes windows off screen put the error text on screen first.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kFailureShowMs, 0);
     EnterIdle();
 }
 
