@@ -229,51 +229,70 @@ TEST_F(SocketTest, CreateDropsTheBytesOfTheEarlierConnection)
     EXPECT_EQ(handler.calls, std::vector<std::string>({"version"}));
 }
 
-TEST_F(SocketTest, PartialSendKeepsExactlyTheUnsentTailAndOnWriteSendsIt)
+// One connection: fills the path to the server, lets the server take a little, sends
+// a message and checks that exactly the bytes the system did not take were kept and
+// later sent once, in order. Returns how many bytes of the message the system took.
+int SendIntoAFullPath(SocketTest& t)
 {
-    Listen(4096);
-    ConnectPair("127.0.0.1", 4096);
-    std::vector<unsigned char> expected = FillUntilBlocked();
-    ASSERT_FALSE(expected.empty());
+    const int kMessage = 4096;
+    t.ConnectPair("127.0.0.1", 4096);
+    std::vector<unsigned char> expected = t.FillUntilBlocked();
+    EXPECT_FALSE(expected.empty());
 
-    // The server takes a little, which makes room for part of the next send.
+    // The server reads pieces until the system takes data again; pieces of 2048 bytes
+    // with a short pause leave room for part of the message most often.
     std::vector<char> sink(2048);
     u_long nonBlocking = 1;
-    ioctlsocket(server, FIONBIO, &nonBlocking);
+    ioctlsocket(t.server, FIONBIO, &nonBlocking);
     std::vector<unsigned char> received;
-    std::vector<unsigned char> message = Pattern(4000, 99);
-    int accepted = 0;
-    for (int tries = 0; tries < 200 && accepted == 0; ++tries) {
-        int n = recv(server, sink.data(), static_cast<int>(sink.size()), 0);
+    std::vector<unsigned char> message = Pattern(kMessage, static_cast<unsigned>(expected.size()));
+    int accepted = -1;
+    for (int tries = 0; tries < 500 && accepted < 0; ++tries) {
+        int n = recv(t.server, sink.data(), static_cast<int>(sink.size()), 0);
         if (n > 0)
             received.insert(received.end(), sink.begin(), sink.begin() + n);
         Sleep(10);
-        // A probe of one byte shows whether the system takes data again, without
-        // handing the socket under test anything yet.
         fd_set writable;
         FD_ZERO(&writable);
-        FD_SET(sock->Socket(), &writable);
+        FD_SET(t.sock->Socket(), &writable);
         timeval zero = {0, 0};
         if (select(0, nullptr, &writable, nullptr, &zero) == 1) {
-            ASSERT_EQ(sock->Send(message.data(), 4000), 0);
-            accepted = 4000 - sock->SendBufLen();
-            break;
+            int result = t.sock->Send(message.data(), kMessage);
+            accepted = kMessage - t.sock->SendBufLen();
+            EXPECT_EQ(result, accepted == kMessage ? 1 : 0);
         }
     }
-    ASSERT_GT(accepted, 0) << "the system never took part of the send";
-    ASSERT_LT(accepted, 4000) << "the system took the whole send; nothing was kept";
+    EXPECT_GE(accepted, 0) << "the system never took data again";
+    if (accepted < 0)
+        return -1;
     // Exactly the tail that the system did not take waits in the buffer.
-    ASSERT_EQ(sock->SendBufLen(), 4000 - accepted);
-    EXPECT_EQ(memcmp(sock->SendBuf(), message.data() + accepted, static_cast<size_t>(sock->SendBufLen())), 0);
+    EXPECT_EQ(t.sock->SendBufLen(), kMessage - accepted);
+    EXPECT_EQ(memcmp(t.sock->SendBuf(), message.data() + accepted, static_cast<size_t>(t.sock->SendBufLen())), 0);
 
     expected.insert(expected.end(), message.begin(), message.end());
-    std::vector<unsigned char> rest = ServerDrain(expected.size() - received.size());
+    std::vector<unsigned char> rest = t.ServerDrain(expected.size() - received.size());
     received.insert(received.end(), rest.begin(), rest.end());
-    EXPECT_EQ(sock->SendBufLen(), 0);
-    ASSERT_EQ(received.size(), expected.size());
+    EXPECT_EQ(t.sock->SendBufLen(), 0);
+    EXPECT_EQ(received.size(), expected.size());
     EXPECT_TRUE(received == expected) << "the stream differs from what was sent";
     // Nothing more follows: the tail went out once.
-    EXPECT_TRUE(ServerDrain(1, 300).empty());
+    EXPECT_TRUE(t.ServerDrain(1, 200).empty());
+    closesocket(t.server);
+    t.server = INVALID_SOCKET;
+    return accepted;
+}
+
+TEST_F(SocketTest, PartialSendKeepsExactlyTheUnsentTailAndOnWriteSendsIt)
+{
+    Listen(4096);
+    // How much room the system finds depends on its timing; connections are tried
+    // until one takes the message only in part (each is checked in full anyway).
+    bool partial = false;
+    for (int attempt = 0; attempt < 12 && !partial && !HasFailure(); ++attempt) {
+        int accepted = SendIntoAFullPath(*this);
+        partial = accepted > 0 && accepted < 4096;
+    }
+    EXPECT_TRUE(partial) << "no send was taken only in part";
 }
 
 TEST_F(SocketTest, WaitingBytesLimitTheSendBuffer)
