@@ -3,8 +3,6 @@
 // Connect and Close buttons' connection duties.
 #include <winsock2.h>
 
-#include <cstring>
-
 #include "app/LaunchOptions.h"
 #include "app/Msg.h"
 #include "net/FrameDispatch.h"
@@ -20,12 +18,6 @@ enum {
     kTextConnectFailed = 107,
     kTextReady = 126,
 };
-
-void CopyField(char* out, size_t size, const char* text)
-{
-    strncpy(out, text ? text : "", size - 1);
-    out[size - 1] = '\0';
-}
 
 } // namespace
 
@@ -127,9 +119,10 @@ void CUpdateDlg::EnterIdle()
 
 void CUpdateDlg::OnConnectButton()
 {
-    // The game launch (launchReady 1) belongs to the game-launch code.
-    if (m_session.launchReady != 0)
+    if (m_session.launchReady != 0) {
+        LaunchGame();
         return;
+    }
     SetTimer(kConnectTimer, kConnectDelayMs);
     ::ShowWindow(GetDlgItem(IDC_CONNECT_BUTTON), SW_HIDE);
 }
@@ -140,10 +133,12 @@ void CUpdateDlg::OnCloseButton()
         // A patch is running: its loops see the flag and end; the launcher stays.
         m_session.stopped = 1;
         g_connectSocket.Close();
+        m_engine->CloseFtp();
         EnterIdle();
         return;
     }
     g_connectSocket.Close();
+    m_engine->CloseFtp();
     PostQuitMessage(0);
 }
 
@@ -152,16 +147,4 @@ void CUpdateDlg::SendVersion()
     unsigned char request[kVersionRequestSize];
     int size = BuildVersionRequest(g_launchOptions.runMode, m_session.installedVersion, request);
     g_connectSocket.Send(request, size);
-}
-
-int CUpdateDlg::BeginPatch(const char* host, unsigned short port, const char* user,
-                           const char* password, const char* catalogue)
-{
-    CopyField(m_patchRequest.host, sizeof(m_patchRequest.host), host);
-    m_patchRequest.port = port;
-    CopyField(m_patchRequest.user, sizeof(m_patchRequest.user), user);
-    CopyField(m_patchRequest.password, sizeof(m_patchRequest.password), password);
-    CopyField(m_patchRequest.catalogue, sizeof(m_patchRequest.catalogue), catalogue);
-    ++m_patchRequestCount;
-    return 1;
 }

@@ -7,6 +7,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -79,8 +80,28 @@ StatusShot Sample(CLinkLabel& label)
     return shot;
 }
 
-// The dialog, created the way the test needs it.
-class DriverDialog : public CUpdateDlg {};
+// The dialog with its patch start recorded instead of run: these tests look at what
+// the driver hands over, not at an FTP session.
+class DriverDialog : public CUpdateDlg {
+public:
+    int BeginPatch(const char* host, unsigned short port, const char* user, const char* password,
+                   const char* catalogue) override
+    {
+        snprintf(m_request.host, sizeof m_request.host, "%s", host);
+        m_request.port = port;
+        snprintf(m_request.user, sizeof m_request.user, "%s", user);
+        snprintf(m_request.password, sizeof m_request.password, "%s", password);
+        snprintf(m_request.catalogue, sizeof m_request.catalogue, "%s", catalogue);
+        ++m_requestCount;
+        return 1;
+    }
+    const PatchServerAddress& LastPatchRequest() const { return m_request; }
+    int PatchRequestCount() const { return m_requestCount; }
+
+private:
+    PatchServerAddress m_request = {};
+    int m_requestCount = 0;
+};
 
 // A message-only window that counts the WM_APP messages dispatched to it.
 int g_appMessages = 0;
