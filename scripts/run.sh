@@ -1,25 +1,23 @@
 #!/usr/bin/env bash
-# Sets everything up, builds the launcher and runs it under Wine in a fresh demo game
-# directory: on your display when there is one, else under Xvfb, writing a screenshot.
+# The whole demonstration on one machine: sets everything up, builds the launcher and
+# the operator tools, builds a demo client and three versions with the patch builder,
+# serves them with the connect server and an FTP server on loopback, and runs zr.exe
+# under Wine in a fresh demo game directory until the demo game has started. On your
+# display when there is one, else under Xvfb with a screenshot of each stage.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$ZR_ROOT"
 bash scripts/setup.sh
+echo "run: building the launcher and the tools"
 zr_build_windows >/dev/null
-game=$ZR_BUILD/demo/game
-rm -rf "$game"; mkdir -p "$game"
-cp "$ZR_BUILD/win/zr.exe" "$ZR_BUILD/win/message.ctf" "$game/"
+cmake -S "$ZR_ROOT" -B "$ZR_BUILD/host-tools" -DCMAKE_BUILD_TYPE=Release -DZR_SANITIZE=OFF >/dev/null
+cmake --build "$ZR_BUILD/host-tools" --target zr-connect-server zr-patch-builder -j2 >/dev/null
 trap zr_stop_all EXIT
-headless=0
-if [ -z "${DISPLAY:-}" ]; then headless=1; zr_start_xvfb; fi
-zr_start_wine
-cd "$game"
-if [ $headless = 1 ]; then
-  wine zr.exe >/dev/null 2>&1 &
-  sleep 4
-  import -window root "$ZR_BUILD/demo/launcher.png"
-  echo "run: the launcher ran under Xvfb; screenshot: $ZR_BUILD/demo/launcher.png"
-else
-  echo "run: the launcher is open on $DISPLAY; close it to finish."
-  wine zr.exe >/dev/null 2>&1 || true
+shots=()
+if [ -z "${DISPLAY:-}" ]; then
+  zr_start_xvfb
+  rm -rf "$ZR_BUILD/demo/shots"
+  shots=(--shots "$ZR_BUILD/demo/shots")
 fi
+zr_start_wine
+$PY scripts/demo.py --build "$ZR_BUILD" --tools "$ZR_BUILD/host-tools/tools" --work "$ZR_BUILD/demo" "${shots[@]}"
