@@ -293,7 +293,8 @@ INT_PTR CHyperLink::OpenWithRegisteredOpener(const char* target, int showCommand
         return failureCode;
     key += "\\shell\\open\\command";
     std::string command;
-    if (ReadRegistryDefault(classesRoot, key.c_str(), command) != ERROR_SUCCESS)
+    // An opener that is missing, unreadable or empty leaves the shell's code standing.
+    if (ReadRegistryDefault(classesRoot, key.c_str(), command) != ERROR_SUCCESS || command.empty())
         return failureCode;
     char line[kCommandBufferSize];
     // A command that cannot take the target within the buffer is not run at all.
