@@ -5,6 +5,7 @@ import pytest
 
 sys.path.insert(0, str(Path(__file__).parent))
 import launcher as zr  # noqa: E402
+from connect_fixture import ConnectServer  # noqa: E402
 
 
 @pytest.fixture
@@ -22,3 +23,17 @@ def launcher(tmp_path):
     yield make
     for inst in instances:
         inst.stop()
+
+
+@pytest.fixture
+def server(tmp_path):
+    servers = []
+
+    def start(*args):
+        s = ConnectServer(tmp_path / f"server{len(servers)}.log", *args)
+        servers.append(s)
+        return s
+
+    yield start
+    for s in servers:
+        s.stop()

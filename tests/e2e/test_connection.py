@@ -1,82 +1,15 @@
 """The real zr.exe talking to the scriptable connect server on loopback: the version
 answer, the ready and idle states as the user sees them on screen, the Connect button
 as retry button, and Close while the connection is open."""
-import json
-import socket
-import subprocess
-import sys
 import time
-from pathlib import Path
 
-import pytest
 from PIL import ImageGrab
 
 import launcher as zr
+from connect_fixture import wait_port_free
 
-SERVER = zr.ROOT / "tests/fixtures/connect_server.py"
-PORT = 44405             # the launcher's connect-server port; the test build uses 127.0.0.1
 STATUS, CONNECT, CLOSE = 1020, 1999, 2000
 RED, WHITE, GREY = (255, 0, 0), (255, 255, 255), (230, 230, 230)
-
-
-def wait_port_free(timeout=60.0):
-    """Other test runs on this machine may hold the port for a while. Connections of
-    earlier tests that linger in TIME_WAIT do not count (SO_REUSEADDR)."""
-    deadline = time.monotonic() + timeout
-    while True:
-        with socket.socket() as s:
-            s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-            try:
-                s.bind(("127.0.0.1", PORT))
-                return
-            except OSError:
-                if time.monotonic() > deadline:
-                    pytest.fail(f"port {PORT} stays busy")
-        time.sleep(0.5)
-
-
-class ConnectServer:
-    def __init__(self, log_path, *args):
-        wait_port_free()
-        self.log_path = Path(log_path)
-        self.proc = subprocess.Popen([sys.executable, str(SERVER), "--port", str(PORT),
-                                      "--log", str(self.log_path), *args],
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        line = self.proc.stdout.readline()
-        assert line.startswith("PORT "), line
-
-    def events(self, name=None):
-        if not self.log_path.exists():
-            return []
-        records = [json.loads(x) for x in self.log_path.read_text().splitlines() if x.strip()]
-        return [r for r in records if name is None or r["event"] == name]
-
-    def wait_event(self, name, count=1, timeout=15.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if len(self.events(name)) >= count:
-                return self.events(name)
-            time.sleep(0.1)
-        raise AssertionError(f"no {name} event; log: {self.events()}")
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            self.proc.wait(timeout=10)
-
-
-@pytest.fixture
-def server(tmp_path):
-    servers = []
-
-    def start(*args):
-        s = ConnectServer(tmp_path / f"server{len(servers)}.log", *args)
-        servers.append(s)
-        return s
-
-    yield start
-    for s in servers:
-        s.stop()
 
 
 def status_pixels(info):
