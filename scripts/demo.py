@@ -240,6 +240,10 @@ class Demo:
                 self.screenshot("patching")
             button = controls.get(CONNECT_BUTTON, {})
             if button.get("visible") and button.get("enabled"):
+                # The probe reads one control after the other: read the status line
+                # again now that the update has ended.
+                state = self.probe("info", TITLE)
+                status = next((c["text"] for c in state.get("children", []) if c["id"] == STATUS), status)
                 log(f"update ended: \"{status}\"")
                 self.screenshot("ready")
                 return state, status
