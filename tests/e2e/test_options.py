@@ -1,7 +1,5 @@
 """The options dialog opened from the Option button of the running launcher: defaults
 in a fresh registry, Save and Cancel."""
-import time
-
 import pytest
 
 import launcher as zr
@@ -41,8 +39,6 @@ def test_first_opening_shows_and_stores_the_defaults(launcher, fresh_settings):
     assert c[1008]["rect"] == [250, 260, 90, 30] and c[2]["rect"] == [350, 260, 90, 30]
     # The registry holds the defaults before anything is pressed.
     assert ws.read_settings() == {"ID": "", "SoundOnOff": 1, "MusicOnOff": 0, "Resolution": 2}
-    time.sleep(0.5)
-    ws.save_window_shot(info, ws.DOCS / "options.png")
 
     zr.probe("click", OPTIONS, 2)           # Cancel
     zr.probe("gone", OPTIONS, 10000)

@@ -62,7 +62,6 @@ def test_layout_skin_and_first_look(launcher, silent_server):
     shot = ws.screenshot()
     for px, py in [(3, 3), (200, 8), (10, 200), (418, 300), (150, 140), (290, 150), (300, 349)]:
         assert ws.client_pixel(shot, info, px, py) == ws.resource_pixel("bg_main.bmp", px, py), (px, py)
-    ws.save_window_shot(info, ws.DOCS / "window-connecting.png")
 
 
 def test_escape_does_nothing(launcher, silent_server):
@@ -125,6 +124,8 @@ def test_tooltips_of_the_buttons(launcher):
     texts = zr.catalogue_texts()
     # Nothing listens on the port: the attempt fails and the Connect button is offered.
     info = app.wait_for(lambda i: controls(i)[1999]["visible"], timeout=30, what="Connect button")
+    connect = controls(info)[1999]
+    assert connect["rect"] == [180, 130, 84, 28] and connect["enabled"]
 
     def hover(control_id):
         zr.probe("mouse", zr.TITLE, "move", 200, 12)

@@ -2,18 +2,15 @@
 a silent connect server that keeps the launcher in its connecting state, and the
 launcher's settings key in the test prefix."""
 import io
-import os
 import socket
 import subprocess
 import threading
-from pathlib import Path
 
 from PIL import Image
 
 import launcher as zr
 
 RES = zr.ROOT / "ui/res"
-DOCS = zr.ROOT / "docs"
 SETTINGS_KEY = r"HKCU\Software\Corvane\ZR\Config"
 
 
@@ -41,12 +38,6 @@ def differing_point(a, b):
             if ia.getpixel((x, y)) != ib.getpixel((x, y)):
                 return x, y
     raise AssertionError(f"{a} and {b} look alike")
-
-
-def save_window_shot(info, path: Path):
-    """Crops a screenshot to the window and stores it."""
-    x, y, w, h = info["window"]
-    screenshot().crop((x, y, x + w, y + h)).save(path)
 
 
 class SilentServer:
