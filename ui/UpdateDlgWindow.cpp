@@ -37,11 +37,6 @@ const ButtonSpec kOptionSpec = {"Option", IDC_OPTION_BUTTON, 45, 130,
 
 void CreateSkinButton(CBitmapButton& button, const ButtonSpec& spec, CWnd* parent)
 {
-    // A plain button of the same id made earlier gives way to the bitmap button.
-    if (!button.m_hWnd) {
-        if (HWND old = parent->GetDlgItem(static_cast<int>(spec.id)))
-            ::DestroyWindow(old);
-    }
     RECT r = {spec.x, spec.y, spec.x, spec.y};
     button.Create(spec.caption, WS_VISIBLE | BS_OWNERDRAW, r, parent, spec.id);
     button.LoadBitmaps(spec.normal, spec.selected, spec.focus, spec.disabled);

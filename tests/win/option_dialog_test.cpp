@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/OptionSettings.h"
+#include "tests/win/MessageBoxWatcher.h"
 #include "tests/win/TempGameDir.h"
 #include "ui/OptionDlg.h"
 #include "ui/res/resource.h"
@@ -173,4 +174,31 @@ TEST_F(OptionFixture, ResolutionOutOfRangeChecksNothingAndSavesAsDefault)
     EXPECT_EQ(ReadDword("Resolution"), 9u);   // kept until saved
     Click(IDC_SAVE_BUTTON);
     EXPECT_EQ(ReadDword("Resolution"), 2u);
+}
+
+TEST_F(OptionFixture, LongRegistryIdIsShownAndKeptWithTheLoadedChoices)
+{
+    COptionDlg created(1, 2, 5);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ID", REG_SZ, "abcdefghijklm", 14);
+    WriteDword("SoundOnOff", 0);
+    WriteDword("MusicOnOff", 1);
+    MessageBoxWatcher watcher;
+    Open();
+    EXPECT_EQ(Text(IDC_ID_EDIT), L"abcdefghijklm");
+    // Each reading of the controls stops at the length check, with its message.
+    ASSERT_FALSE(watcher.boxes.empty());
+    EXPECT_EQ(watcher.boxes[0].text, "Enter no more than 10 characters.");
+    SendMessageW(Item(IDC_SOUND_CHECK), BM_SETCHECK, BST_CHECKED, 0);
+    Click(IDC_SAVE_BUTTON);
+    EXPECT_EQ(ReadId(), "abcdefghijklm");
+    EXPECT_EQ(ReadDword("SoundOnOff"), 0u);   // not read past the failed check
+    EXPECT_EQ(ReadDword("MusicOnOff"), 1u);
+
+    // Shortened to ten characters, everything is read and saved.
+    Open();
+    SetWindowTextW(Item(IDC_ID_EDIT), L"abcdefghij");
+    SendMessageW(Item(IDC_SOUND_CHECK), BM_SETCHECK, BST_CHECKED, 0);
+    Click(IDC_SAVE_BUTTON);
+    EXPECT_EQ(ReadId(), "abcdefghij");
+    EXPECT_EQ(ReadDword("SoundOnOff"), 1u);
 }
