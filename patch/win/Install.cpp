@@ -96,8 +96,7 @@ int PatchEngine::InstallLoggedFiles()
                           CopyFileA(source, target, FALSE);
             if (!copied) {
                 reader.Close();
-                ShowInstallError(m_reporter.OwnerWindow(),
-                                             SourcePathForMessage(gameDir, line.text));
+                ShowInstallError(m_reporter.OwnerWindow(), SourcePathForMessage(gameDir, line.text));
                 return 0;
             }
             if (self)

@@ -7,5 +7,5 @@ PatchEngine::PatchEngine(PatchSession& session, LaunchOptions& options, PatchRep
 
 PatchEngine::~PatchEngine()
 {
-    // The FTP handles are closed by CloseFtp once the FTP session exists.
+    CloseFtp();
 }

@@ -5,6 +5,9 @@
 // hands it the patch-server replies.
 #include <windows.h>
 
+#include <cstddef>
+#include <cstdint>
+
 #include "app/LaunchOptions.h"
 #include "app/PatchSession.h"
 #include "patch/Bz2Expander.h"
@@ -50,14 +53,63 @@ public:
     // Set once RestartAfterSelfUpdate has run: the launcher is ending.
     bool Restarting() const { return m_restarting; }
 
+    // The listing keeps at most this many files of a version directory.
+    enum { kMaxListedFiles = 999 };
+
 private:
+    enum { kVersionFailed = 0, kVersionInstalled = 1, kVersionRestarted = 2 };
+    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2 };
+    struct ListProgress {
+        int fileNumber;
+        int done;
+        int total;
+    };
+
+    // Steps of the walk (PatchDriver.cpp).
+    int WalkVersion(const VersionEntry& entry);
+    void StartVersionLog();
+    void SweepStrayFiles();
+    int ReadListFlags(int& testServer);
+    int FailVersion();
+    int SwitchDirectory(const char* text, int cut, char* currentDir, size_t size);
+    int FetchListEntry(const char* name, const char* currentDir, ListProgress& progress);
+    void SetCounter(PatchCounter counter, int labelText, int number, int total);
+
+    // Steps of a download (Download.cpp).
+    int AddRemoteFile(const WIN32_FIND_DATAA& found);
+    const RemoteFileEntry* FindRemoteFile(const char* name) const;
+    int OpenRemoteFile(const char* remoteName);
+    void CloseRemoteFile();
+
     PatchSession& m_session;
     LaunchOptions& m_options;
     PatchReporter& m_reporter;
     PatchLogIndex m_log;
     Bz2Expander m_expander;
     bool m_restarting = false;
+    // Set while BeginPatch runs (its walk pumps messages).
+    bool m_busy = false;
 };
+
+// The local name of a version's file list, "list.inf".
+extern const char kListFileName[];
+
+// received * scale / size without overflow, never above scale; 0 for size 0.
+int TransferPercent(uint32_t received, uint32_t size, int scale);
+
+// Checks on the names of "list.inf" (PatchDriver.cpp). A list's relative path is
+// the current directory, a backslash and the name, or the name alone in the game
+// directory; JoinListPath builds it (0 when it does not fit). In a compressed list a
+// name ends in a four-character suffix "." + three characters, which the driver
+// strips: CompressedSuffixOk tells whether path has one with a name before it.
+// CheckListEntry: 1 when the joined path (and in a compressed list the path less its
+// suffix) stays inside the game directory. CheckFileList scans a whole list and
+// returns 1 only when every directory and every file entry passes, and no token was
+// cut; 0 also when the list cannot be opened.
+int JoinListPath(const char* directory, const char* name, char* out, size_t outSize);
+int CompressedSuffixOk(const char* path);
+int CheckListEntry(const char* directory, const char* name, int compressed);
+int CheckFileList(const char* path, int compressed);
 
 // Game launch (GameLaunch.cpp).
 // The two program names: the game program (8 characters) and the test program (12).

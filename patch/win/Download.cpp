@@ -1,0 +1,217 @@
+// Downloads of one version's files: the listing of the version's FTP directory with
+// names and sizes, and the transfer of one file into Temp in 2048-byte blocks with
+// progress, a responsive window and the user's stop request.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "app/Msg.h"
+#include "app/ShowMessage.h"
+#include "patch/ProgressThrottle.h"
+#include "patch/win/PatchEngine.h"
+
+namespace {
+
+enum {
+    kTextServerBusy = 125,
+    kTextTooManyFiles = 136,
+    kTextCannotSave = 137,
+    kTextDownloading = 145,
+};
+
+enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100, kCaptionBytes = 1100 };
+
+const DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | FTP_TRANSFER_TYPE_BINARY;
+
+int AsciiLower(int c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+
+bool EqualIgnoringAsciiCase(const char* a, const char* b)
+{
+    for (; *a && *b; ++a, ++b) {
+        if (AsciiLower(static_cast<unsigned char>(*a)) != AsciiLower(static_cast<unsigned char>(*b)))
+            return false;
+    }
+    return *a == *b;
+}
+
+bool IsDotEntry(const char* name)
+{
+    return strcmp(name, ".") == 0 || strcmp(name, "..") == 0;
+}
+
+} // namespace
+
+int TransferPercent(uint32_t received, uint32_t size, int scale)
+{
+    if (size == 0)
+        return 0;
+    uint64_t value = static_cast<uint64_t>(received) * static_cast<uint64_t>(scale) / size;
+    return value > static_cast<uint64_t>(scale) ? scale : static_cast<int>(value);
+}
+
+int PatchEngine::AddRemoteFile(const WIN32_FIND_DATAA& found)
+{
+    // Plain directories and the two dot entries are not files; an entry with more
+    // attribute bits than the directory bit is taken as a file.
+    if (found.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY || IsDotEntry(found.cFileName))
+        return 1;
+    // A name that does not fit a table entry could only be found cut, as the name
+    // of another file: it is left out.
+    size_t length = strnlen(found.cFileName, sizeof(found.cFileName));
+    if (length >= sizeof(m_session.remoteFiles[0].name))
+        return 1;
+    if (m_session.remoteFileCount >= kMaxListedFiles)
+        return 0;
+    RemoteFileEntry& entry = m_session.remoteFiles[m_session.remoteFileCount];
+    memcpy(entry.name, found.cFileName, length);
+    entry.name[length] = '\0';
+    // Files of 4 GiB or more would show a wrong low part: they count as absent.
+    entry.size = found.nFileSizeHigh != 0 ? -1 : static_cast<int32_t>(found.nFileSizeLow);
+    ++m_session.remoteFileCount;
+    return 1;
+}
+
+void PatchEngine::ListRemoteFiles()
+{
+    m_session.remoteFileCount = 0;
+    if (!m_session.ftpHandle)
+        return;
+    WIN32_FIND_DATAA found;
+    HINTERNET search = FtpFindFirstFileA(static_cast<HINTERNET>(m_session.ftpHandle), "*.*", &found,
+                                         INTERNET_FLAG_RELOAD, 0);
+    if (!search)
+        return;
+    bool overflow = false;
+    do {
+        if (!AddRemoteFile(found)) {
+            overflow = true;
+            break;
+        }
+    } while (InternetFindNextFileA(search, &found));
+    InternetCloseHandle(search);
+    // Once per listing: a huge directory must not raise one box per extra file.
+    if (overflow)
+        ShowMessageF("%s", g_msg.Get(kTextTooManyFiles));
+}
+
+const RemoteFileEntry* PatchEngine::FindRemoteFile(const char* name) const
+{
+    for (int i = 0; i < m_session.remoteFileCount; ++i) {
+        const RemoteFileEntry& entry = m_session.remoteFiles[i];
+        if (EqualIgnoringAsciiCase(entry.name, name))
+            return &entry;
+    }
+    return nullptr;
+}
+
+int PatchEngine::FindRemoteFileSize(const char* name) const
+{
+    const RemoteFileEntry* entry = FindRemoteFile(name);
+    return !entry || entry->size < 0 ? -1 : entry->size;
+}
+
+int PatchEngine::DownloadFile(const char* localPath, const char* remoteName)
+{
+    const RemoteFileEntry* entry = FindRemoteFile(remoteName);
+    if (!entry || entry->size < 0)
+        return 0;
+    m_reporter.SetBarRange(kUpperBar, 100);
+    // The file is opened under its listed name: a list may write a name in another
+    // letter case than a server with case-sensitive names stores it.
+    char listedName[sizeof entry->name];
+    memcpy(listedName, entry->name, sizeof listedName);
+    return TransferFile(listedName, localPath, entry->size) ? 1 : 0;
+}
+
+void PatchEngine::CloseRemoteFile()
+{
+    // The Close button's CloseFtp may have closed and forgotten the handle already.
+    if (m_session.remoteFile) {
+        InternetCloseHandle(static_cast<HINTERNET>(m_session.remoteFile));
+        m_session.remoteFile = nullptr;
+    }
+}
+
+int PatchEngine::OpenRemoteFile(const char* remoteName)
+{
+    for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
+        if (!m_session.ftpHandle)
+            return 0;
+        HINTERNET file = FtpOpenFileA(static_cast<HINTERNET>(m_session.ftpHandle), remoteName,
+                                      GENERIC_READ, kOpenFlags, 0);
+        if (file) {
+            m_session.remoteFile = file;
+            return 1;
+        }
+        if (attempt < kOpenAttempts)
+            Sleep(kOpenRetryMs);
+    }
+    return 0;
+}
+
+int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int size)
+{
+    const int scale = m_session.listCompressed ? 50 : 100;
+    if (size <= 0)
+        return 0;
+    // A stop that came before the transfer (between two list entries) holds.
+    if (m_session.stopped)
+        return 0;
+    if (!OpenRemoteFile(remoteName)) {
+        m_reporter.ShowStatus(g_msg.Get(kTextServerBusy));
+        return 0;
+    }
+    HANDLE local = CreateFileA(localPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (local == INVALID_HANDLE_VALUE) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextCannotSave));
+        CloseRemoteFile();
+        return 0;
+    }
+
+    const uint32_t total = static_cast<uint32_t>(size);
+    uint32_t received = 0;
+    ProgressThrottle throttle;
+    char block[kBlockSize];
+    char caption[kCaptionBytes];
+    for (;;) {
+        DWORD got = 0;
+        if (!m_session.remoteFile ||
+            !InternetReadFile(static_cast<HINTERNET>(m_session.remoteFile), block, kBlockSize, &got) ||
+            got == 0)
+            break;  // the server ended the file before its listed size
+        DWORD written = 0;
+        if (!WriteFile(local, block, got, &written, nullptr) || written != got)
+            break;  // a full disk must not leave a short file that counts as fetched
+        received += got;
+
+        int pos = TransferPercent(received, total, scale);
+        if (throttle.BarChanged(kUpperBar, pos))
+            m_reporter.SetBarPos(kUpperBar, pos);
+        snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kTextDownloading),
+                 TransferPercent(received, total, 100));
+        if (throttle.CaptionChanged(caption))
+            m_reporter.DrawTransferCaption(caption);
+        m_reporter.PumpOneMessage();
+
+        // Completeness first: a stop handled during the last block does not undo a
+        // complete file.
+        if (received >= total) {
+            CloseHandle(local);
+            CloseRemoteFile();
+            return 1;
+        }
+        if (m_session.stopped)
+            break;
+    }
+    CloseRemoteFile();
+    CloseHandle(local);
+    DeleteFileA(localPath);
+    return 0;
+}

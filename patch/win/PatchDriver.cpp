@@ -1,0 +1,413 @@
+// The version walk: every catalogue version newer than the installed one is fetched
+// file by file into Temp (resuming from "patch.log"), installed, and stored.
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/ClientConfig.h"
+#include "app/Msg.h"
+#include "patch/ListFile.h"
+#include "patch/ListScanner.h"
+#include "patch/PathCheck.h"
+#include "patch/win/PatchEngine.h"
+
+const char kListFileName[] = "list.inf";
+
+namespace {
+
+enum {
+    kTextFiles = 12,
+    kTextVersions = 13,
+    kTextCatalogueUnreadable = 113,
+    kTextListUnreadable = 119,
+    kTextNoVersionDirectory = 120,
+    kTextReadingList = 121,
+    kTextDownloadingFiles = 122,
+    kTextComplete = 123,
+    kTextUpdateFailed = 138,
+    kTextCompleteCaption = 147,
+};
+
+enum { kPathBytes = 260, kDownloadPathBytes = 324, kFtpDirBytes = 256, kSuffixLength = 4 };
+
+const char kTempDir[] = "Temp";
+
+// Files whose presence marks a game directory that still holds data of an old layout.
+const char* const kStrayMarkers[] = {".\\Dec2.dat", ".\\ring.OZJ", ".\\FontTest.OZT", ".\\Antidote01.bmd"};
+const char kStraySweepArgs[] = "/c del /F *.dat *.bmd *.txt *.OZJ *.OZT *.wav *.att *.obj *.map";
+
+bool FileExists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+VersionTriple UnpackVersion(PackedVersion packed)
+{
+    VersionTriple v;
+    v.major = static_cast<unsigned char>((packed >> 16) & 0xFF);
+    v.minor = static_cast<unsigned char>((packed >> 8) & 0xFF);
+    v.patch = static_cast<unsigned char>(packed & 0xFF);
+    return v;
+}
+
+// Runs the command processor of the system directory (never one found first in the
+// game directory) hidden, and waits for it.
+void RunHiddenCommand(const char* arguments)
+{
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system)
+        return;
+    char program[MAX_PATH + 16];
+    char commandLine[MAX_PATH + 128];
+    snprintf(program, sizeof program, "%s\\cmd.exe", system);
+    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", program, arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
+        return;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+} // namespace
+
+int CompressedSuffixOk(const char* name)
+{
+    size_t length = strlen(name);
+    if (length <= kSuffixLength)
+        return 0;
+    const char* suffix = name + length - kSuffixLength;
+    if (suffix[0] != '.')
+        return 0;
+    for (int i = 1; i < kSuffixLength; ++i) {
+        if (suffix[i] == '.' || suffix[i] == '\\' || suffix[i] == '/')
+            return 0;
+    }
+    // The name less its suffix must still name a file.
+    char c = suffix[-1];
+    return c != '\\' && c != '/' ? 1 : 0;
+}
+
+int JoinListPath(const char* directory, const char* name, char* out, size_t outSize)
+{
+    int n = directory[0] ? snprintf(out, outSize, "%s\\%s", directory, name)
+                         : snprintf(out, outSize, "%s", name);
+    if (n < 0 || static_cast<size_t>(n) >= outSize) {
+        if (outSize)
+            out[0] = '\0';
+        return 0;
+    }
+    return 1;
+}
+
+int CheckListEntry(const char* directory, const char* name, int compressed)
+{
+    char relative[kPathBytes];
+    if (!JoinListPath(directory, name, relative, sizeof relative) || !IsSafeRelativePath(relative))
+        return 0;
+    if (!compressed)
+        return 1;
+    if (!CompressedSuffixOk(relative))
+        return 0;
+    relative[strlen(relative) - kSuffixLength] = '\0';
+    return IsSafeRelativePath(relative);
+}
+
+int CheckFileList(const char* path, int compressed)
+{
+    ListScanner scanner;
+    if (!scanner.Open(path))
+        return 0;
+    char directory[kTokenTextSize] = "";
+    for (;;) {
+        int token = scanner.ScanToken();
+        if (token == kTokenEnd)
+            return 1;
+        if (token == kTokenNumber) {
+            if (scanner.ScanToken() == kTokenEnd)
+                return 1;
+            if (scanner.tokenCut || !IsSafeRelativeDirectory(scanner.tokenText))
+                return 0;
+            snprintf(directory, sizeof directory, "%s", scanner.tokenText);
+        } else if (token == kTokenName) {
+            if (scanner.tokenCut || !CheckListEntry(directory, scanner.tokenText, compressed))
+                return 0;
+        }
+    }
+}
+
+void PatchEngine::SetCounter(PatchCounter counter, int labelText, int number, int total)
+{
+    char text[kPathBytes];
+    snprintf(text, sizeof text, "%s%d/%d", g_msg.Get(labelText), number, total);
+    m_reporter.SetCounterText(counter, text);
+}
+
+void PatchEngine::StartVersionLog()
+{
+    char version[32];
+    FormatVersionPlain(UnpackVersion(m_session.targetPacked), version, sizeof version);
+    m_log.Load();
+    // A log left by another version would have its files installed with this one if
+    // the list named no file: it is replaced before anything else happens.
+    if (m_log.Exists() && m_log.LogIsStale(m_session.targetPacked))
+        m_log.DeleteLog();
+    if (!m_log.Exists())
+        m_log.AppendLogLine('V', version);
+}
+
+void PatchEngine::SweepStrayFiles()
+{
+    for (const char* marker : kStrayMarkers) {
+        if (FileExists(marker)) {
+            RunHiddenCommand(kStraySweepArgs);
+            return;
+        }
+    }
+}
+
+int PatchEngine::WalkVersion(const VersionEntry& entry)
+{
+    m_session.targetPacked = entry.packed;
+    StartVersionLog();
+
+    char savedDir[kFtpDirBytes] = "";
+    DWORD savedLength = sizeof savedDir;
+    if (m_session.ftpHandle)
+        FtpGetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir, &savedLength);
+
+    DeleteFileA(kListFileName);
+    int saveVersion = 1;
+    int ok = PatchVersion(entry.name, saveVersion);
+    DeleteFileA(kListFileName);
+    if (!ok)
+        return kVersionFailed;
+
+    if (m_session.ftpHandle)
+        FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir);
+    if (!InstallLoggedFiles() || !CleanupLoggedFiles())
+        return kVersionFailed;
+    // Only now are the version's files in place: the version that the next
+    // connection reports must never run ahead of the game directory.
+    m_session.installedVersion.major = entry.major;
+    m_session.installedVersion.minor = entry.minor;
+    m_session.installedVersion.patch = entry.patch;
+
+    SweepStrayFiles();
+    bool store = m_options.runMode != kRunLocal && saveVersion == 1;
+    if (m_session.selfUpdatePending) {
+        // The launcher ends here: what "config.ini" says must match the files just
+        // installed, so the version is stored before the restart.
+        if (store)
+            StoreInstalledVersion(m_session, m_options);
+        RestartAfterSelfUpdate();
+        m_session.stopped = 1;
+        return kVersionRestarted;
+    }
+    if (store)
+        StoreInstalledVersion(m_session, m_options);
+    return kVersionInstalled;
+}
+
+int PatchEngine::RunPatch()
+{
+    const int count = m_session.versionCount;
+    m_reporter.SetBarRange(kUpperBar, count);
+    for (int i = 1; i <= count; ++i) {
+        // A stop between two versions (during the install, which pumps) ends the walk.
+        if (m_session.stopped)
+            return 0;
+        const VersionEntry& entry = m_session.versions[i - 1];
+        m_session.installedPacked = PackVersion(m_session.installedVersion);
+        SetCounter(kVersionCounter, kTextVersions, i, count);
+        if (entry.packed > m_session.installedPacked) {
+            int result = WalkVersion(entry);
+            if (result == kVersionFailed)
+                return 0;
+            if (result == kVersionRestarted)
+                return 1;
+        }
+        m_reporter.SetBarPos(kUpperBar, i);
+    }
+
+    // Also after an empty catalogue: the client is current, so the walk reports
+    // ready and closes the connection exactly as after a walk.
+    m_reporter.ShowStatus(g_msg.Get(kTextComplete));
+    m_reporter.SetBarRange(kUpperBar, count);
+    SetCounter(kVersionCounter, kTextVersions, count, count);
+    m_reporter.DrawTransferCaption(g_msg.Get(kTextCompleteCaption));
+    CloseFtp();
+    m_session.stopped = 1;
+    m_reporter.EnterReady();
+    return 1;
+}
+
+int PatchEngine::ReadListFlags(int& testServer)
+{
+    testServer = ListHasTag(kListFileName, kTagTestServer);
+    if (testServer < 0) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextCatalogueUnreadable));
+        testServer = 0;
+    }
+    int compressed = ListHasTag(kListFileName, kTagCompressed);
+    if (compressed < 0) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextCatalogueUnreadable));
+        compressed = 0;
+    }
+    return compressed;
+}
+
+int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
+{
+    if (!m_session.ftpHandle ||
+        !FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), directory)) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextNoVersionDirectory));
+        return 0;
+    }
+    if (!FetchFileList())
+        return 0;
+
+    int testServer = 0;
+    int compressed = ReadListFlags(testServer);
+    if (m_options.runMode == kRunRelease) {
+        saveVersion = testServer ? 0 : 1;
+        if (testServer)
+            return 1;  // passed over: nothing fetched, the walk goes on past it
+    }
+    m_session.listKind = testServer ? 2 : 1;
+    m_session.listCompressed = compressed;
+    m_session.resumeFromLog = m_log.Exists();
+
+    m_reporter.ShowStatus(g_msg.Get(kTextReadingList));
+    int total = CountListFiles(kListFileName);
+    if (total < 0) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextListUnreadable));
+        total = 0;
+    }
+    m_reporter.SetCounterText(kFileCounter, "");
+
+    // Every name of the list must stay inside the game directory before any of it
+    // is created, fetched or installed.
+    if (!CheckFileList(kListFileName, compressed)) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextUpdateFailed));
+        return 0;
+    }
+
+    ListRemoteFiles();
+    if (m_session.stopped)
+        return 0;  // stopped while the listing's message box was up
+    m_reporter.SetBarRange(kLowerBar, total);
+
+    ListScanner scanner;
+    if (!scanner.Open(kListFileName)) {
+        m_reporter.ShowStatusError(g_msg.Get(kTextListUnreadable));
+        return 0;
+    }
+    m_reporter.ShowStatus(g_msg.Get(kTextDownloadingFiles));
+    ListProgress progress = {1, 0, total};
+    char currentDir[kPathBytes] = "";
+    for (;;) {
+        int token = scanner.ScanToken();
+        if (token == kTokenEnd)
+            return 1;
+        if (token == kTokenNumber) {
+            if (scanner.ScanToken() == kTokenEnd)
+                return 1;
+            if (!SwitchDirectory(scanner.tokenText, scanner.tokenCut, currentDir, sizeof currentDir))
+                return FailVersion();
+        } else if (token == kTokenName) {
+            int result = scanner.tokenCut ? kEntryFailed : FetchListEntry(scanner.tokenText, currentDir, progress);
+            if (result == kEntryFailed)
+                return FailVersion();
+            if (result == kEntrySkipped)
+                continue;
+        }
+        m_reporter.PumpOneMessage();
+        if (m_session.stopped)
+            return 0;  // the Close button has shown the idle state already
+    }
+}
+
+int PatchEngine::FailVersion()
+{
+    // After the Close button the idle state it showed stays; any other failure is
+    // reported.
+    if (!m_session.stopped)
+        m_reporter.ShowStatusError(g_msg.Get(kTextUpdateFailed));
+    return 0;
+}
+
+int PatchEngine::SwitchDirectory(const char* text, int cut, char* currentDir, size_t size)
+{
+    if (cut || !IsSafeRelativeDirectory(text))
+        return 0;
+    snprintf(currentDir, size, "%s", text);
+    if (!currentDir[0])
+        return 1;  // the game directory itself
+    char tempDir[kDownloadPathBytes];
+    snprintf(tempDir, sizeof tempDir, "%s\\%s", kTempDir, currentDir);
+    // One level each; an existing directory is fine.
+    CreateDirectoryA(currentDir, nullptr);
+    CreateDirectoryA(tempDir, nullptr);
+    return 1;
+}
+
+int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListProgress& progress)
+{
+    const int compressed = m_session.listCompressed;
+    if (!CheckListEntry(currentDir, name, compressed))
+        return kEntryFailed;
+    char relative[kPathBytes];
+    JoinListPath(currentDir, name, relative, sizeof relative);
+    char downloadPath[kDownloadPathBytes];
+    snprintf(downloadPath, sizeof downloadPath, "%s\\%s", kTempDir, relative);
+    // In a compressed list the file is logged and installed without its suffix.
+    char logName[kPathBytes];
+    snprintf(logName, sizeof logName, "%s", relative);
+    if (compressed)
+        logName[strlen(logName) - kSuffixLength] = '\0';
+
+    SetCounter(kFileCounter, kTextFiles, progress.fileNumber, progress.total);
+    if (m_session.resumeFromLog) {
+        if (m_log.LogIsStale(m_session.targetPacked)) {
+            char version[32];
+            FormatVersionPlain(UnpackVersion(m_session.targetPacked), version, sizeof version);
+            m_log.DeleteLog();
+            m_session.resumeFromLog = 0;
+            m_log.AppendLogLine('V', version);
+        } else if (m_log.LogHasFile(logName)) {
+            ++progress.done;
+            ++progress.fileNumber;
+            m_reporter.SetBarPos(kLowerBar, progress.done);
+            return kEntrySkipped;
+        }
+    }
+
+    if (!DownloadFile(downloadPath, name))
+        return kEntryFailed;
+    if (compressed) {
+        // The directory part of the download path, with its trailing backslash.
+        char directory[kDownloadPathBytes];
+        snprintf(directory, sizeof directory, "%s", downloadPath);
+        char* end = directory + strlen(directory);
+        while (end > directory && end[-1] != '\\' && end[-1] != '/')
+            --end;
+        *end = '\0';
+        if (!DecompressFile(downloadPath, directory))
+            return kEntryFailed;  // the compressed download stays in Temp
+        DeleteFileA(downloadPath);
+    }
+    m_log.AppendLogLine('F', logName);
+    ++progress.done;
+    ++progress.fileNumber;
+    m_reporter.SetBarPos(kLowerBar, progress.done);
+    return kEntryFetched;
+}
