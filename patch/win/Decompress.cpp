@@ -1,11 +1,12 @@
 // Expansion of a downloaded bzip2 file: the engine's side of Bz2Expander, which keeps
 // the window alive, honours the stop flag and shows the progress on the upper bar
-// (from 50, where the download left it, to 100) and in the transfer caption.
+// (from 50, where the download left it, to 100) and in the transfer caption, paced.
 #include <cstdint>
 #include <cstdio>
 
 #include "app/Msg.h"
 #include "patch/ProgressThrottle.h"
+#include "patch/RedrawPacer.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
@@ -29,6 +30,9 @@ public:
         // measure sources above 2 GiB with a 32-bit file offset.
         m_session.unpackTotal = m_total;
         m_session.unpackDone = done;
+        // Redrawn at a pace the eye can see; the end of the file always.
+        if (done < m_total && !m_pacer.Due(GetTickCount()))
+            return;
         int percent = ExpandPercent(done, m_total);
         uint64_t half = m_total ? 50u * static_cast<uint64_t>(done) / m_total : 0u;
         int pos = 50 + static_cast<int>(half > 50u ? 50u : half);
@@ -45,6 +49,7 @@ private:
     PatchReporter& m_reporter;
     uint32_t m_total;
     ProgressThrottle m_throttle;
+    RedrawPacer m_pacer;
 };
 
 // Low 32 bits of a file's size, as GetFileSize reports them; 0 when it is missing.

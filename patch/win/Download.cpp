@@ -1,6 +1,6 @@
 // Downloads of one version's files: the listing of the version's FTP directory with
 // names and sizes, and the transfer of one file into Temp in 2048-byte blocks with
-// progress, a responsive window and the user's stop request.
+// paced progress, a responsive window and the user's stop request.
 #include <windows.h>
 #include <wininet.h>
 
@@ -11,6 +11,7 @@
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
 #include "patch/ProgressThrottle.h"
+#include "patch/RedrawPacer.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
@@ -138,6 +139,17 @@ void PatchEngine::CloseRemoteFile()
     }
 }
 
+void PatchEngine::DrainRemoteFile()
+{
+    // One more read sees the end of the data. A file closed before its end leaves the
+    // transfer open on the control connection, and the next open fails until the
+    // server has answered: about one retry pause per file.
+    char rest[kBlockSize];
+    DWORD got = 0;
+    if (m_session.remoteFile)
+        InternetReadFile(static_cast<HINTERNET>(m_session.remoteFile), rest, sizeof rest, &got);
+}
+
 int PatchEngine::OpenRemoteFile(const char* remoteName)
 {
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
@@ -178,6 +190,7 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
     const uint32_t total = static_cast<uint32_t>(size);
     uint32_t received = 0;
     ProgressThrottle throttle;
+    RedrawPacer pacer;
     char block[kBlockSize];
     char caption[kCaptionBytes];
     for (;;) {
@@ -191,19 +204,24 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
             break;  // a full disk must not leave a short file that counts as fetched
         received += got;
 
-        int pos = TransferPercent(received, total, scale);
-        if (throttle.BarChanged(kUpperBar, pos))
-            m_reporter.SetBarPos(kUpperBar, pos);
-        snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kTextDownloading),
-                 TransferPercent(received, total, 100));
-        if (throttle.CaptionChanged(caption))
-            m_reporter.DrawTransferCaption(caption);
+        // The bar and the caption follow at a pace the eye can see, and always show
+        // the end of the file.
+        if (received >= total || pacer.Due(GetTickCount())) {
+            int pos = TransferPercent(received, total, scale);
+            if (throttle.BarChanged(kUpperBar, pos))
+                m_reporter.SetBarPos(kUpperBar, pos);
+            snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kTextDownloading),
+                     TransferPercent(received, total, 100));
+            if (throttle.CaptionChanged(caption))
+                m_reporter.DrawTransferCaption(caption);
+        }
         m_reporter.PumpOneMessage();
 
         // Completeness first: a stop handled during the last block does not undo a
         // complete file.
         if (received >= total) {
             CloseHandle(local);
+            DrainRemoteFile();
             CloseRemoteFile();
             return 1;
         }

@@ -80,6 +80,7 @@ private:
     const RemoteFileEntry* FindRemoteFile(const char* name) const;
     int OpenRemoteFile(const char* remoteName);
     void CloseRemoteFile();
+    void DrainRemoteFile();
 
     PatchSession& m_session;
     LaunchOptions& m_options;

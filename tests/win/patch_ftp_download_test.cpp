@@ -46,7 +46,7 @@ TEST_F(DownloadTest, MoreThan999FilesRaiseText136OnceAndKeep999)
     EXPECT_EQ(found, 999);
 }
 
-TEST_F(DownloadTest, TransferDrivesTheBarAndCaptionPerBlockOnItsScale)
+TEST_F(DownloadTest, TransferDrivesTheBarAndCaptionFromTheFirstToTheLastBlockOnItsScale)
 {
     server->Put("v/three.bin", std::string(3 * 2048, 't'));
     server->Put("v/one.bin", "one");
@@ -57,8 +57,13 @@ TEST_F(DownloadTest, TransferDrivesTheBarAndCaptionPerBlockOnItsScale)
     EXPECT_EQ(engine->DownloadFile("Temp\\three.bin", "three.bin"), 1);
     EXPECT_EQ(dir.Read("Temp\\three.bin"), std::string(3 * 2048, 't'));
     EXPECT_EQ(reporter.LastBarRange(kUpperBar), 100);
-    std::vector<int> expected = {33, 66, 100};
-    EXPECT_EQ(reporter.BarPositions(kUpperBar), expected);
+    // The first block is drawn at once, the last always; blocks in between only as
+    // the redraw pace allows (on loopback they usually all come within one interval).
+    std::vector<int> positions = reporter.BarPositions(kUpperBar);
+    ASSERT_GE(positions.size(), 2u);
+    EXPECT_EQ(positions.front(), 33);
+    EXPECT_EQ(positions.back(), 100);
+    EXPECT_LE(positions.size(), 3u);
     EXPECT_EQ(reporter.captions.back(), Text(145) + " (100%)");
     EXPECT_EQ(reporter.captions.front(), Text(145) + " (33%)");
     EXPECT_EQ(reporter.pumps, 3);
@@ -69,8 +74,7 @@ TEST_F(DownloadTest, TransferDrivesTheBarAndCaptionPerBlockOnItsScale)
     reporter.barEvents.clear();
     session->listCompressed = 1;
     EXPECT_EQ(engine->DownloadFile("Temp\\one.bin", "ONE.BIN"), 1);
-    expected = {50};
-    EXPECT_EQ(reporter.BarPositions(kUpperBar), expected);
+    EXPECT_EQ(reporter.BarPositions(kUpperBar), std::vector<int>{50});
     EXPECT_EQ(dir.Read("Temp\\one.bin"), "one");
 }
 

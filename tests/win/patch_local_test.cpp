@@ -83,8 +83,9 @@ struct ExpandFixture : ::testing::Test {
     std::string Target() const { return dir.Read("Temp\\data\\a.bmd"); }
 };
 
-// The bar positions and captions one expansion of a source of total bytes shows:
-// one report per consumed input block, each drawn only when it changed.
+// The bar positions and captions one expansion of a source of total bytes may show:
+// one report per consumed input block, each drawn only when it changed. Redraws are
+// paced in time, so a run shows the first, the last and some of those in between.
 void ExpectedProgress(uint32_t total, std::vector<int>* positions,
                       std::vector<std::string>* captions)
 {
@@ -99,6 +100,24 @@ void ExpectedProgress(uint32_t total, std::vector<int>* positions,
         if (captions->empty() || captions->back() != caption)
             captions->push_back(caption);
     }
+}
+
+// shown starts with the first of expected, ends with its last, and keeps its order.
+template <typename T>
+bool PacedSubsequence(const std::vector<T>& shown, const std::vector<T>& expected)
+{
+    if (shown.empty() || expected.empty() || shown.front() != expected.front() ||
+        shown.back() != expected.back())
+        return false;
+    size_t at = 0;
+    for (const T& value : shown) {
+        while (at < expected.size() && expected[at] != value)
+            ++at;
+        if (at == expected.size())
+            return false;
+        ++at;
+    }
+    return true;
 }
 
 TEST_F(ExpandFixture, ExpandsAFileOfManyBlocksWithProgressFromFiftyToHundred)
@@ -117,8 +136,8 @@ TEST_F(ExpandFixture, ExpandsAFileOfManyBlocksWithProgressFromFiftyToHundred)
     std::vector<int> positions;
     std::vector<std::string> captions;
     ExpectedProgress(static_cast<uint32_t>(compressed.size()), &positions, &captions);
-    EXPECT_EQ(reporter.BarPositions(kUpperBar), positions);
-    EXPECT_EQ(reporter.captions, captions);
+    EXPECT_TRUE(PacedSubsequence(reporter.BarPositions(kUpperBar), positions));
+    EXPECT_TRUE(PacedSubsequence(reporter.captions, captions));
     EXPECT_EQ(reporter.LastBarPos(kUpperBar), 100);
     EXPECT_EQ(reporter.LastCaption(), "Expanding (100%)");
     EXPECT_TRUE(reporter.BarPositions(kLowerBar).empty());
