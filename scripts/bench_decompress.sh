@@ -4,9 +4,8 @@
 # under Wine, with a real window that pumps messages, moves a progress bar and paints
 # the transfer caption (tests/bench/decompress/bench_decompress.cpp).
 #
-# The benchmark program links zrlib and libbz2 of the Windows build, which the
-# fixture programs of the Windows build do not; this script builds it itself with the
-# cross compiler, after building the Windows tree.
+# The benchmark program links zrlib and libbz2 of the Windows build; this script
+# builds it itself with the cross compiler, after building the Windows tree.
 #
 # Usage: scripts/bench_decompress.sh [compressed MB, default 50]
 set -euo pipefail
@@ -18,13 +17,7 @@ bash scripts/setup.sh >/dev/null
 zr_build_windows >/dev/null
 WIN=$ZR_BUILD/win
 exe=$WIN/bench_decompress.exe
-x86_64-w64-mingw32-g++-posix -O2 -std=c++17 -Wall -Wextra \
-  -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 \
-  -I"$ZR_ROOT" -isystem "$ZR_BUILD/third_party/bzip2-1.0.8" \
-  tests/bench/decompress/bench_decompress.cpp -o "$exe" \
-  "$WIN/libzrlib.a" "$WIN/libzr_bz2.a" -static -static-libgcc -static-libstdc++ \
-  -luser32 -lgdi32 -lcomctl32 -lws2_32 -lwininet -ladvapi32 -lwinmm -lshell32 -lole32 \
-  -loleaut32 -luuid
+zr_build_bench tests/bench/decompress/bench_decompress.cpp "$exe"
 
 calc() { awk "BEGIN { printf \"%.6f\", $1 }"; }
 
