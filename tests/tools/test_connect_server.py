@@ -45,8 +45,8 @@ class TestAnswers:
                                             "catalogue": "version.cvd"}
         # The port is plain little-endian; 2121 = 0x0849.
         assert reply[106:108] == bytes([0x49, 0x08])
-        assert "request=05 version=1.0.1 answer=patch" in server.log()
-        assert "request=05 version=1.0.2 answer=current" in server.log()
+        assert server.wait_for_log("request=05 version=1.0.1 answer=patch")
+        assert server.wait_for_log("request=05 version=1.0.2 answer=current")
 
     def test_versions_compare_as_packed_bytes(self, tmp_path, start_server):
         catalogue = tmp_path / "version.cvd"
@@ -129,7 +129,7 @@ class TestCatalogueChanges:
         catalogue.unlink()
         assert parse_patch_reply(converse(server.port, 5, (1, 0, 4)))["op"] == 5
         assert converse(server.port, 5, (1, 0, 5)) == UP_TO_DATE
-        assert "cannot be read" in server.log()
+        assert server.wait_for_log("cannot be read")
         write_catalogue(catalogue, ["1.0.6"])
         assert parse_patch_reply(converse(server.port, 5, (1, 0, 5)))["op"] == 5
 
@@ -197,6 +197,10 @@ class TestMisbehavingClients:
             sock.close()
         assert server.wait_for_log("dropped: bad frame (byte 0 is 0x47)")
         assert server.wait_for_log("dropped: timeout after 1500 ms")
+        # The two timeouts are logged one after the other.
+        deadline = time.monotonic() + 5.0
+        while server.log().count("dropped: timeout") < 2 and time.monotonic() < deadline:
+            time.sleep(0.05)
         assert server.log().count("dropped: timeout") == 2
 
     @pytest.mark.parametrize("request_bytes, problem", [
