@@ -21,25 +21,25 @@ const COLORREF kDialogFill = RGB(223, 223, 223);
 const COLORREF kDialogText = RGB(0, 255, 0);
 const int kToolTipDelayMs = 200;
 
-struct ButtonSpec {
+struct SkinButtonLayout {
     const char* caption;
     UINT id;
     int x, y;
     UINT normal, selected, focus, disabled;
 };
 
-const ButtonSpec kCloseSpec = {"Close", IDC_CLOSE_BUTTON, 315, 130,
+const SkinButtonLayout kCloseLayout = {"Close", IDC_CLOSE_BUTTON, 315, 130,
                                IDB_CLOSE_NORMAL, IDB_CLOSE_PRESSED, IDB_CLOSE_PRESSED, IDB_CLOSE_NORMAL};
-const ButtonSpec kConnectSpec = {"Connect", IDC_CONNECT_BUTTON, 180, 130,
+const SkinButtonLayout kConnectLayout = {"Connect", IDC_CONNECT_BUTTON, 180, 130,
                                  IDB_CONNECT_NORMAL, IDB_CONNECT_PRESSED, IDB_CONNECT_PRESSED, IDB_CONNECT_NORMAL};
-const ButtonSpec kOptionSpec = {"Option", IDC_OPTION_BUTTON, 45, 130,
+const SkinButtonLayout kOptionLayout = {"Option", IDC_OPTION_BUTTON, 45, 130,
                                 IDB_OPTION_NORMAL, IDB_OPTION_PRESSED, IDB_OPTION_NORMAL, IDB_OPTION_NORMAL};
 
-void CreateSkinButton(CBitmapButton& button, const ButtonSpec& spec, CWnd* parent)
+void CreateSkinButton(CBitmapButton& button, const SkinButtonLayout& layout, CWnd* parent)
 {
-    RECT r = {spec.x, spec.y, spec.x, spec.y};
-    button.Create(spec.caption, WS_VISIBLE | BS_OWNERDRAW, r, parent, spec.id);
-    button.LoadBitmaps(spec.normal, spec.selected, spec.focus, spec.disabled);
+    RECT r = {layout.x, layout.y, layout.x, layout.y};
+    button.Create(layout.caption, WS_VISIBLE | BS_OWNERDRAW, r, parent, layout.id);
+    button.LoadBitmaps(layout.normal, layout.selected, layout.focus, layout.disabled);
     button.SizeToContent();
 }
 
@@ -83,10 +83,10 @@ void CUpdateDlg::InitControls()
     m_toolTip.Create(this);
     m_toolTip.SetDelayTime(TTDT_AUTOMATIC, kToolTipDelayMs);
 
-    CreateSkinButton(m_closeButton, kCloseSpec, this);
-    CreateSkinButton(m_connectButton, kConnectSpec, this);
+    CreateSkinButton(m_closeButton, kCloseLayout, this);
+    CreateSkinButton(m_connectButton, kConnectLayout, this);
     m_connectButton.ShowWindow(SW_HIDE);
-    CreateSkinButton(m_optionButton, kOptionSpec, this);
+    CreateSkinButton(m_optionButton, kOptionLayout, this);
     // The tools name the button windows, so they are registered once those exist.
     m_toolTip.AddTool(&m_connectButton, g_msg.Get(kTextConnectTip));
     m_toolTip.AddTool(&m_optionButton, g_msg.Get(kTextOptionTip));
