@@ -2,9 +2,12 @@
 
 #include "patch/ListScanner.h"
 
-int CollectListPaths(const char* listPath, std::vector<std::string>& paths)
+int CollectListPaths(const char* listPath, std::vector<std::string>& paths,
+                     std::vector<std::string>* names)
 {
     paths.clear();
+    if (names)
+        names->clear();
     ListScanner scanner;
     if (!scanner.Open(listPath))
         return 0;
@@ -21,6 +24,8 @@ int CollectListPaths(const char* listPath, std::vector<std::string>& paths)
                 return 0;
             paths.push_back(directory.empty() ? std::string(scanner.tokenText)
                                               : directory + "\\" + scanner.tokenText);
+            if (names)
+                names->push_back(scanner.tokenText);
         }
     }
     return 1;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
-// 1 with `paths`, 0 when the file cannot be opened or a name or directory is longer
+// 1 with `paths` (and each entry's bare name, as the server stores it, in `names` when
+// given), 0 when the file cannot be opened or a name or directory is longer
 // than the scanner keeps (such a list fails in the engine anyway).
-int CollectListPaths(const char* listPath, std::vector<std::string>& paths);
+int CollectListPaths(const char* listPath, std::vector<std::string>& paths,
+                     std::vector<std::string>* names = nullptr);

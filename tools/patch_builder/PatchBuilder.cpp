@@ -14,6 +14,7 @@
 #include "tools/patch_builder/LauncherLimits.h"
 #include "tools/patch_builder/ListWriter.h"
 #include "tools/patch_builder/RootVerifier.h"
+#include "tools/patch_builder/VersionSigner.h"
 
 namespace {
 
@@ -103,8 +104,14 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
     if (!problems.empty())
         return Report(err, problems);
 
+    SecretKey key;
+    std::string error, warning;
+    if (!options.signKey.empty() && !LoadSecretKey(options.signKey, key, warning, error))
+        return Report(err, {error});
+    if (!warning.empty())
+        fprintf(err, "zr-patch-builder: warning: %s\n", warning.c_str());
+
     TreeChanges changes;
-    std::string error;
     if (!DiffTrees(options.oldDir, options.newDir, changes, error))
         return Report(err, {error});
     CheckChanges(changes, options.suffix, problems);
@@ -139,7 +146,9 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
                                     strerror(errno));
     std::string staging = name.data();
     chmod(staging.c_str(), 0755);
-    if (!FillStaging(options, changes, staging, error))
+    std::string dirName = VersionDirName(options);
+    if (!FillStaging(options, changes, staging, error) ||
+        (!options.signKey.empty() && !SignVersionDirectory(staging, dirName, key, error)))
         return Failure(err, staging, error);
 
     std::vector<std::string> faults;
@@ -148,7 +157,6 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
         return Failure(err, staging, faults.front());
 
     SyncDirectory(staging);
-    std::string dirName = VersionDirName(options);
     std::string finalDir = JoinPath(options.root, dirName);
     if (renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, finalDir.c_str(), RENAME_NOREPLACE) != 0)
         return Failure(err, staging, "cannot move the version into place as " + finalDir + ": " +
@@ -161,8 +169,14 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
         rename(finalDir.c_str(), staging.c_str());
         return Failure(err, staging, error);
     }
-    fprintf(out, "published version %s in %s: %zu file(s)%s%s; %s lists %zu version(s)\n",
+    if (!options.signKey.empty() && !SignCatalogueFile(cataloguePath, key, error)) {
+        fprintf(err, "zr-patch-builder: failed: %s\nzr-patch-builder: the version is published "
+                     "but the catalogue is not signed: run zr-patch-builder sign\n", error.c_str());
+        return 0;
+    }
+    fprintf(out, "published version %s in %s: %zu file(s)%s%s%s; %s lists %zu version(s)\n",
             options.versionText.c_str(), finalDir.c_str(), changes.files.size(),
+            options.signKey.empty() ? "" : ", signed",
             options.suffix.empty() ? "" : (", compressed as name" + options.suffix).c_str(),
             options.testServer ? ", test server" : "", options.catalogueName.c_str(),
             published.size() + 1);
