@@ -96,6 +96,13 @@ void VerifyVersionManifest(const std::string& versionDir, const std::string& ver
     int fit = CheckManifestFits(manifest, versionName, listSize, listHash, paths, path);
     if (fit != kManifestFits)
         problems.push_back(prefix + DescribeManifestFit(fit, path));
+    // A changed list: name the entries it gained or lost as well.
+    if (fit == kManifestOtherList) {
+        fit = CheckManifestFits(manifest, versionName, manifest.listSize, manifest.listHash,
+                                paths, path);
+        if (fit != kManifestFits)
+            problems.push_back(prefix + DescribeManifestFit(fit, path));
+    }
     bool compressed = ListHasTag(listPath.c_str(), kTagCompressed) == 1;
     for (size_t i = 0; i < paths.size(); ++i) {
         if (const ManifestEntry* entry = manifest.Find(paths[i]))
