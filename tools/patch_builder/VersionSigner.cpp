@@ -11,6 +11,7 @@
 #include "tools/patch_builder/CatalogueFile.h"
 #include "tools/patch_builder/FileSystem.h"
 #include "tools/patch_builder/LauncherLimits.h"
+#include "tools/patch_builder/RootLock.h"
 
 namespace {
 
@@ -106,6 +107,9 @@ int SignCatalogueFile(const std::string& cataloguePath, const SecretKey& key, st
 int SignRoot(const std::string& root, const std::string& catalogueName, const SecretKey& key,
              bool resign, FILE* out, std::string& error)
 {
+    RootLock lock;
+    if (!lock.Take(root, error))
+        return 0;
     std::string cataloguePath = JoinPath(root, catalogueName);
     std::vector<CatalogueVersion> versions;
     if (!ReadCatalogue(cataloguePath, versions, error))
