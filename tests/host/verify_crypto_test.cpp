@@ -38,6 +38,14 @@ struct KeyPair {
     std::string Hex() const { return HexFromBytes(publicKey, sizeof publicKey); }
 };
 
+std::string KeyBLowerCase()
+{
+    std::string lower = kKeyB;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
 int Verify(const PublisherKeys& keys, SignedKind kind, const std::string& text,
            const std::string& signature)
 {
@@ -79,6 +87,22 @@ TEST(Sha256, FileAcrossSeveralBlocksEqualsItsBytes)
     EXPECT_EQ(digest, HashBytesSha256(bytes.data(), bytes.size()));
     EXPECT_EQ(HashFileSha256((dir + "/missing").c_str(), digest, size), 0);
     RemoveTempDir(dir);
+}
+
+TEST(Sha256, Ed25519KnownAnswerOfTheBuiltSources)
+{
+    // The first Ed25519 test vector of RFC 8032 (the empty message): the source list the
+    // build compiles signs and verifies as the algorithm is defined.
+    uint8_t seed[32], publicKey[32], secretKey[64], signature[64];
+    ASSERT_EQ(BytesFromHex("9d61b19deffd5a60ba844af492ec2cc44449c5697b326919703bac031cae7f60", 64,
+                           seed, 32, false), 1);
+    crypto_sign_ed25519_seed_keypair(publicKey, secretKey, seed);
+    EXPECT_EQ(HexFromBytes(publicKey, 32), KeyBLowerCase());
+    crypto_sign_ed25519_detached(signature, nullptr, nullptr, 0, secretKey);
+    EXPECT_EQ(HexFromBytes(signature, 64),
+              "e5564300c360ac729086e2cc806e828a84877f1eb8e5d974d873e065224901555fb8821590a33bacc6"
+              "1e39701cf9b46bd25bf5f0595bbe24655141438e7a100b");
+    EXPECT_EQ(crypto_sign_ed25519_verify_detached(signature, nullptr, 0, publicKey), 0);
 }
 
 TEST(PublisherKeys, EmptyOneAndTwoKeys)
