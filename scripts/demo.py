@@ -4,11 +4,14 @@ patch builder, the connect server and an FTP server on loopback, and the real zr
 under Wine patching a fresh game directory through every version, then starting the
 demo game with "connect".
 
-  demo.py --build BUILD --tools TOOLS [--work DIR] [--shots DIR]
+  demo.py --build BUILD --tools TOOLS [--work DIR] [--shots DIR] [--key KEY]
 
 BUILD is the build tree (BUILD/win holds zr.exe, message.ctf, game.exe and
 tests/win/zrprobe.exe), TOOLS the directory tree holding zr-connect-server and
-zr-patch-builder. Wine, its prefix and the X display come from the environment.
+zr-patch-builder. With --key every version and the catalogue are signed with the
+secret key file KEY (made by `zr-patch-builder keygen`; zr.exe is built with KEY.pub)
+and the root is verified against KEY.pub. Wine, its prefix and the X display come from
+the environment.
 Prints what happened, stops every process it started, and exits 0 only when the game
 directory matches the newest client tree and the game was started with "connect".
 """
@@ -93,15 +96,17 @@ def run_tool(args):
     return done.stdout
 
 
-def build_versions(builder, trees, ftproot):
+def build_versions(builder, trees, ftproot, key=None):
     shutil.rmtree(ftproot, ignore_errors=True)
     ftproot.mkdir(parents=True)
+    signing = ["--sign", str(key)] if key else []
     for (version, options, what), old, new in zip(VERSIONS, trees, trees[1:]):
         run_tool([str(builder), "build", "--old", str(old), "--new", str(new), "--root", str(ftproot),
-                  "--version", version, *options])
-        log(f"built version {version} ({what})")
-    run_tool([str(builder), "verify", "--root", str(ftproot)])
-    log("the FTP root verifies")
+                  "--version", version, *options, *signing])
+        log(f"built version {version} ({what}){', signed' if key else ''}")
+    checking = ["--key", f"{key}.pub"] if key else []
+    run_tool([str(builder), "verify", "--root", str(ftproot), *checking])
+    log("the FTP root verifies" + (", every signature and hash" if key else ""))
 
 
 def free_port():
@@ -131,8 +136,9 @@ def read_line(proc, seconds):
 
 
 class Demo:
-    def __init__(self, build, tools, work, shots):
+    def __init__(self, build, tools, work, shots, key=None):
         self.build, self.tools, self.work, self.shots = build, tools, work, shots
+        self.key = key
         self.win = build / "win"
         self.env = wine_env(build)
         self.procs = []
@@ -253,7 +259,7 @@ class Demo:
     def run(self):
         trees = make_trees(self.work / "trees")
         ftproot = self.work / "ftproot"
-        build_versions(self.tool("zr-patch-builder"), trees, ftproot)
+        build_versions(self.tool("zr-patch-builder"), trees, ftproot, self.key)
         self.start_servers(ftproot)
         game = self.prepare_game()
         log(f"starting zr.exe under Wine in {game}")
@@ -315,10 +321,12 @@ def main():
     parser.add_argument("--tools", required=True, type=Path)
     parser.add_argument("--work", type=Path)
     parser.add_argument("--shots", type=Path)
+    parser.add_argument("--key", type=Path)
     args = parser.parse_args()
     work = args.work or args.build / "demo"
     work.mkdir(parents=True, exist_ok=True)
-    demo = Demo(args.build.resolve(), args.tools.resolve(), work.resolve(), args.shots)
+    demo = Demo(args.build.resolve(), args.tools.resolve(), work.resolve(), args.shots,
+                args.key.resolve() if args.key else None)
     try:
         problems = demo.run()
     except (RuntimeError, subprocess.TimeoutExpired) as error:

@@ -11,20 +11,24 @@ zr_build_host() {
   cmake --build "$ZR_BUILD/host" -j2
 }
 
+# The launcher is built with the publisher key(s) in ZR_PUBLISHER_KEYS; by default the
+# throw-away test key of tests/fixtures/keys (the demo passes its own demo key).
 zr_build_windows() {
+  local keys=${ZR_PUBLISHER_KEYS-$(cat "$ZR_ROOT/tests/fixtures/keys/test_publisher.key.pub")}
   cmake -S "$ZR_ROOT" -B "$ZR_BUILD/win" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$ZR_ROOT/cmake/mingw-w64-x86_64.cmake" -DZR_CONNECT_HOST=127.0.0.1 \
-    -DZR_THIRD_PARTY_DIR="$ZR_BUILD/third_party" >/dev/null
+    -DZR_PUBLISHER_KEYS="$keys" -DZR_THIRD_PARTY_DIR="$ZR_BUILD/third_party" >/dev/null
   cmake --build "$ZR_BUILD/win" -j2
 }
 
 # Builds one Windows benchmark program from its single source file against the
-# Windows tree's zrlib and libbz2 (run zr_build_windows first): zr_build_bench SRC EXE
+# Windows tree's zrlib, libbz2 and libsodium (run zr_build_windows first):
+# zr_build_bench SRC EXE
 zr_build_bench() {
   x86_64-w64-mingw32-g++-posix -O2 -std=c++17 -Wall -Wextra \
     -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 \
     -I"$ZR_ROOT" -isystem "$ZR_BUILD/third_party/bzip2-1.0.8" \
-    "$1" -o "$2" "$ZR_BUILD/win/libzrlib.a" "$ZR_BUILD/win/libzr_bz2.a" \
+    "$1" -o "$2" "$ZR_BUILD/win/libzrlib.a" "$ZR_BUILD/win/libzr_bz2.a" "$ZR_BUILD/win/libzr_sodium.a" \
     -static -static-libgcc -static-libstdc++ \
     -luser32 -lgdi32 -lcomctl32 -lws2_32 -lwininet -ladvapi32 -lwinmm -lshell32 -lole32 \
     -loleaut32 -luuid

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need on Debian 12, fetches the
-# bzip2 source and prepares a private Wine prefix. Safe to run again: every step checks
+# bzip2 and libsodium sources and prepares a private Wine prefix. Safe to run again: every step checks
 # first and only does what is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,7 +17,7 @@ PACKAGES=(
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
-# 1. Source lines for `apt-get source bzip2`.
+# 1. Source lines for `apt-get source bzip2` and `apt-get source libsodium`.
 src=/etc/apt/sources.list.d/debian.sources
 need_update=0
 if [ -f "$src" ] && ! grep -q 'deb-src' "$src"; then
@@ -48,6 +48,12 @@ if ! ls -d "$BUILD"/third_party/bzip2-1.0.8/bzlib.c >/dev/null 2>&1; then
   [ -f "$BUILD/third_party/bzip2-1.0.8/bzlib.c" ] || { echo "setup: bzip2 1.0.8 source not found" >&2; exit 1; }
 fi
 
-# 4. Private Wine prefix with the Gulim font replacement.
+# 4. libsodium source (1.0.18, with Debian's patches), unpacked the same way.
+if ! ls -d "$BUILD"/third_party/libsodium-1.0.18/src/libsodium/crypto_sign >/dev/null 2>&1; then
+  ( cd "$BUILD/third_party" && apt-get source -qq libsodium >/dev/null 2>&1 || apt-get source libsodium )
+  [ -d "$BUILD/third_party/libsodium-1.0.18/src/libsodium/crypto_sign" ] || { echo "setup: libsodium 1.0.18 source not found" >&2; exit 1; }
+fi
+
+# 5. Private Wine prefix with the Gulim font replacement.
 bash "$ROOT/scripts/wineprefix.sh" "$BUILD/wineprefix"
 echo "setup: ready"

@@ -19,7 +19,9 @@ def test_own_servers_take_a_fresh_client_to_the_newest_tree_and_the_game(tmp_pat
     tools = zr.BUILD / "host" / "tools"
     if not any(tools.rglob("zr-connect-server")):
         pytest.skip("the operator tools are not built (run scripts/test.sh)")
-    run = demo.Demo(zr.BUILD.resolve(), tools.resolve(), tmp_path, None)
+    # Signed with the throw-away test key that the test build of zr.exe carries.
+    key = zr.ROOT / "tests" / "fixtures" / "keys" / "test_publisher.key"
+    run = demo.Demo(zr.BUILD.resolve(), tools.resolve(), tmp_path, None, key)
     try:
         problems = run.run()
     finally:

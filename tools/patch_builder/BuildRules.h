@@ -18,6 +18,7 @@ struct BuildOptions {
     std::string suffix;          // empty: not compressed
     bool testServer = false;
     std::string catalogueName = "version.cvd";
+    std::string signKey;         // secret key file; empty: the version is not signed
 };
 
 // Strict "X.Y.Z", each part 0 to 255; 1 or 0.

@@ -34,8 +34,9 @@ private:
     FILE* file_;
 };
 
-// Runs the decoder over `from`; writes the output to `to` when it is not null.
-int Expand(const std::string& from, FILE* to, std::string& problem)
+// Runs the decoder over `from`; writes the output to `to` and hashes it into `hasher`
+// when they are not null.
+int Expand(const std::string& from, FILE* to, Sha256Hasher* hasher, std::string& problem)
 {
     ScopedFile in(fopen(from.c_str(), "rb"));
     if (!in.get()) {
@@ -84,6 +85,8 @@ int Expand(const std::string& from, FILE* to, std::string& problem)
                 ok = 0;
                 break;
             }
+            if (hasher)
+                hasher->Update(output.data(), produced);
             if (result == BZ_STREAM_END) {
                 ended = true;
                 if (stream.avail_in > 0) {
@@ -166,7 +169,7 @@ int CompressFile(const std::string& from, const std::string& to, std::string& er
 
 int CheckCompressedFile(const std::string& path, std::string& problem)
 {
-    return Expand(path, nullptr, problem);
+    return Expand(path, nullptr, nullptr, problem);
 }
 
 int DecompressFile(const std::string& from, const std::string& to, std::string& problem)
@@ -176,10 +179,21 @@ int DecompressFile(const std::string& from, const std::string& to, std::string& 
         problem = "cannot create " + to + ": " + strerror(errno);
         return 0;
     }
-    int ok = Expand(from, out.get(), problem);
+    int ok = Expand(from, out.get(), nullptr, problem);
     if (!out.Close() && ok) {
         problem = "cannot write " + to;
         ok = 0;
     }
     return ok;
+}
+
+int HashExpandedFile(const std::string& path, Sha256Digest& digest, uint64_t& size,
+                     std::string& problem)
+{
+    Sha256Hasher hasher;
+    if (!Expand(path, nullptr, &hasher, problem))
+        return 0;
+    size = hasher.size();
+    digest = hasher.Finish();
+    return 1;
 }

@@ -13,37 +13,11 @@
 #include "tools/patch_builder/FileSystem.h"
 #include "tools/patch_builder/LauncherLimits.h"
 #include "tools/patch_builder/ListWriter.h"
+#include "tools/patch_builder/RootLock.h"
 #include "tools/patch_builder/RootVerifier.h"
+#include "tools/patch_builder/VersionSigner.h"
 
 namespace {
-
-// Holds an exclusive lock on the FTP root while a version is built, so two builders
-// never publish into the same catalogue at once. The lock lives on the directory
-// itself, so nothing is written to take it.
-class RootLock {
-public:
-    ~RootLock()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    int Take(const std::string& root, std::string& error)
-    {
-        fd_ = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) {
-            error = "cannot open the FTP root " + root + ": " + strerror(errno);
-            return 0;
-        }
-        if (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-            error = "another zr-patch-builder is writing to " + root;
-            return 0;
-        }
-        return 1;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 int Report(FILE* err, const std::vector<std::string>& problems)
 {
@@ -92,6 +66,42 @@ int FillStaging(const BuildOptions& options, const TreeChanges& changes,
     return WriteFileAtomically(JoinPath(staging, kListFileName), list, error);
 }
 
+void PrintNotes(const TreeChanges& changes, FILE* err)
+{
+    for (const std::string& path : changes.removed)
+        fprintf(err, "zr-patch-builder: note: \"%s\" is gone from the new tree; clients keep "
+                     "their copy (the launcher never deletes files)\n", path.c_str());
+    if (changes.files.empty())
+        fprintf(err, "zr-patch-builder: note: no file changed; the version ships an empty list\n");
+}
+
+// Builds the version in a new staging directory inside the root: the shipped files, the
+// list, with a key the signed manifest; then checks it as the launcher will read it.
+// 1 with `staging`, or 0 after reporting (nothing is left behind).
+int StageVersion(const BuildOptions& options, const TreeChanges& changes, const SecretKey& key,
+                 std::string& staging, FILE* err)
+{
+    std::string pattern = JoinPath(options.root, ".zr-build-XXXXXX");
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    if (!mkdtemp(name.data()))
+        return Failure(err, "", "cannot create a staging directory in " + options.root + ": " +
+                                    strerror(errno));
+    staging = name.data();
+    chmod(staging.c_str(), 0755);
+    std::string error;
+    if (!FillStaging(options, changes, staging, error) ||
+        (!options.signKey.empty() &&
+         !SignVersionDirectory(staging, VersionDirName(options), key, error)))
+        return Failure(err, staging, error);
+    std::vector<std::string> faults;
+    VerifyVersionDirectory(staging, "staged version", faults);
+    if (!faults.empty())
+        return Failure(err, staging, faults.front());
+    SyncDirectory(staging);
+    return 1;
+}
+
 } // namespace
 
 int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
@@ -103,8 +113,13 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
     if (!problems.empty())
         return Report(err, problems);
 
+    SecretKey key;
+    std::string error, warning;
+    if (!options.signKey.empty() && !LoadSecretKey(options.signKey, key, warning, error))
+        return Report(err, {error});
+    if (!warning.empty())
+        fprintf(err, "zr-patch-builder: warning: %s\n", warning.c_str());
     TreeChanges changes;
-    std::string error;
     if (!DiffTrees(options.oldDir, options.newDir, changes, error))
         return Report(err, {error});
     CheckChanges(changes, options.suffix, problems);
@@ -125,30 +140,12 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
     if (!problems.empty())
         return Report(err, problems);
 
-    for (const std::string& path : changes.removed)
-        fprintf(err, "zr-patch-builder: note: \"%s\" is gone from the new tree; clients keep "
-                     "their copy (the launcher never deletes files)\n", path.c_str());
-    if (changes.files.empty())
-        fprintf(err, "zr-patch-builder: note: no file changed; the version ships an empty list\n");
+    PrintNotes(changes, err);
 
-    std::string pattern = JoinPath(options.root, ".zr-build-XXXXXX");
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    if (!mkdtemp(name.data()))
-        return Failure(err, "", "cannot create a staging directory in " + options.root + ": " +
-                                    strerror(errno));
-    std::string staging = name.data();
-    chmod(staging.c_str(), 0755);
-    if (!FillStaging(options, changes, staging, error))
-        return Failure(err, staging, error);
-
-    std::vector<std::string> faults;
-    VerifyVersionDirectory(staging, "staged version", faults);
-    if (!faults.empty())
-        return Failure(err, staging, faults.front());
-
-    SyncDirectory(staging);
+    std::string staging;
     std::string dirName = VersionDirName(options);
+    if (!StageVersion(options, changes, key, staging, err))
+        return 0;
     std::string finalDir = JoinPath(options.root, dirName);
     if (renameat2(AT_FDCWD, staging.c_str(), AT_FDCWD, finalDir.c_str(), RENAME_NOREPLACE) != 0)
         return Failure(err, staging, "cannot move the version into place as " + finalDir + ": " +
@@ -161,8 +158,14 @@ int BuildVersion(const BuildOptions& options, FILE* out, FILE* err)
         rename(finalDir.c_str(), staging.c_str());
         return Failure(err, staging, error);
     }
-    fprintf(out, "published version %s in %s: %zu file(s)%s%s; %s lists %zu version(s)\n",
+    if (!options.signKey.empty() && !SignCatalogueFile(cataloguePath, key, error)) {
+        fprintf(err, "zr-patch-builder: failed: %s\nzr-patch-builder: the version is published "
+                     "but the catalogue is not signed: run zr-patch-builder sign\n", error.c_str());
+        return 0;
+    }
+    fprintf(out, "published version %s in %s: %zu file(s)%s%s%s; %s lists %zu version(s)\n",
             options.versionText.c_str(), finalDir.c_str(), changes.files.size(),
+            options.signKey.empty() ? "" : ", signed",
             options.suffix.empty() ? "" : (", compressed as name" + options.suffix).c_str(),
             options.testServer ? ", test server" : "", options.catalogueName.c_str(),
             published.size() + 1);

@@ -14,6 +14,7 @@
 #include "tools/patch_builder/CatalogueFile.h"
 #include "tools/patch_builder/FileSystem.h"
 #include "tools/patch_builder/LauncherLimits.h"
+#include "tools/patch_builder/ManifestVerifier.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ void VerifyVersionDirectory(const std::string& directory, const std::string& lab
 }
 
 void VerifyRoot(const std::string& root, const std::string& catalogueName,
-                std::vector<std::string>& problems)
+                const PublisherKeys& keys, std::vector<std::string>& problems)
 {
     std::vector<CatalogueVersion> versions;
     std::string error;
@@ -170,6 +171,7 @@ void VerifyRoot(const std::string& root, const std::string& catalogueName,
     if (versions.size() > kMaxCatalogueVersions)
         problems.push_back(catalogueName + " lists " + std::to_string(versions.size()) +
                            " versions; the launcher reads at most 999");
+    VerifyCatalogueSignature(JoinPath(root, catalogueName), keys, problems);
     for (size_t i = 0; i < versions.size(); ++i) {
         const CatalogueVersion& version = versions[i];
         std::string label = "version \"" + version.name + "\"";
@@ -186,5 +188,6 @@ void VerifyRoot(const std::string& root, const std::string& catalogueName,
             continue;
         }
         VerifyVersionDirectory(JoinPath(root, version.name), label, problems);
+        VerifyVersionManifest(JoinPath(root, version.name), version.name, label, keys, problems);
     }
 }

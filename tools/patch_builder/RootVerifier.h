@@ -4,10 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "patch/PublisherKeys.h"
+
 // Checks one version directory; each problem is appended, prefixed with `label`.
 void VerifyVersionDirectory(const std::string& directory, const std::string& label,
                             std::vector<std::string>& problems);
 
-// Checks the whole root with the catalogue `catalogueName`.
+// Checks the whole root with the catalogue `catalogueName`. With keys the catalogue and
+// every manifest must carry a signature by one of them; every manifest found is checked
+// against its list and files either way.
 void VerifyRoot(const std::string& root, const std::string& catalogueName,
-                std::vector<std::string>& problems);
+                const PublisherKeys& keys, std::vector<std::string>& problems);
