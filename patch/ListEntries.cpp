@@ -1,6 +1,6 @@
 #include "patch/ListEntries.h"
 
-#include "patch/ListScanner.h"
+#include "patch/ListReader.h"
 
 int CollectListPaths(const char* listPath, std::vector<std::string>& paths,
                      std::vector<std::string>* names)
@@ -8,25 +8,23 @@ int CollectListPaths(const char* listPath, std::vector<std::string>& paths,
     paths.clear();
     if (names)
         names->clear();
-    ListScanner scanner;
-    if (!scanner.Open(listPath))
+    ListReader reader;
+    if (!reader.Open(listPath))
         return 0;
     std::string directory;
-    for (int token = scanner.ScanToken(); token != kTokenEnd; token = scanner.ScanToken()) {
-        if (token == kTokenNumber) {
-            if (scanner.ScanToken() == kTokenEnd)
-                break;
-            if (scanner.tokenCut)
-                return 0;
-            directory = scanner.tokenText;
-        } else if (token == kTokenName) {
-            if (scanner.tokenCut)
-                return 0;
-            paths.push_back(directory.empty() ? std::string(scanner.tokenText)
-                                              : directory + "\\" + scanner.tokenText);
-            if (names)
-                names->push_back(scanner.tokenText);
+    for (int kind = reader.Next(); kind != kListEnd; kind = reader.Next()) {
+        if (kind != kListFile && kind != kListDirectory)
+            continue;
+        if (reader.Cut())
+            return 0;
+        if (kind == kListDirectory) {
+            directory = reader.Text();
+            continue;
         }
+        paths.push_back(directory.empty() ? std::string(reader.Text())
+                                          : directory + "\\" + reader.Text());
+        if (names)
+            names->push_back(reader.Text());
     }
     return 1;
 }
