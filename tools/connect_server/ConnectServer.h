@@ -13,6 +13,7 @@
 
 #include "tools/connect_server/CatalogueWatcher.h"
 #include "tools/connect_server/ClientLog.h"
+#include "tools/connect_server/MirrorRotation.h"
 #include "tools/connect_server/ReplyFrames.h"
 #include "tools/connect_server/ServerConfig.h"
 #include "tools/connect_server/VersionRequest.h"
@@ -48,6 +49,7 @@ private:
     int WaitTimeoutMs() const;
     void Shutdown(const char* signalName);
     const PatchServerEntry& NextPatchServer(bool testChannel);
+    void HandleMirrorEvent(int fd, uint32_t events);
     void ReportCatalogueProblem(const std::string& problem);
 
     const ServerConfig& config_;
@@ -63,7 +65,7 @@ private:
     std::list<Client*> byDeadline_;   // every client has the same timeout: oldest first
     std::unordered_map<uint32_t, int> perAddress_;
     int clientCount_ = 0;
-    size_t nextServer_ = 0;
-    size_t nextTestServer_ = 0;
+    MirrorRotation mirrors_;
+    std::unique_ptr<MirrorRotation> testMirrors_;   // only with a test channel of its own
     std::string lastCatalogueProblem_;
 };
