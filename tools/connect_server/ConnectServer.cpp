@@ -51,13 +51,10 @@ struct ConnectServer::Client {
 };
 
 ConnectServer::ConnectServer(const ServerConfig& config, ClientLog& log)
-    : config_(config), log_(log), catalogue_(config.cataloguePath),
-      mirrors_(config.patchServers, log)
+    : config_(config), log_(log), catalogue_(config.cataloguePath), patchServers_(config, log)
 {
     if (!config.testCataloguePath.empty())
         testCatalogue_.reset(new CatalogueWatcher(config.testCataloguePath));
-    if (!config.testPatchServers.empty())
-        testMirrors_.reset(new MirrorRotation(config.testPatchServers, log));
 }
 
 ConnectServer::~ConnectServer()
@@ -134,11 +131,7 @@ int ConnectServer::Start(std::string& error)
     reserveFd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
     log_.Line("listening on %s:%u, catalogue %s (newest %s)", config_.listenAddress.c_str(),
               boundPort_, catalogue_.Path().c_str(), VersionText(catalogue_.Latest()).c_str());
-    // The patch servers' checks run in this same loop, never blocking it.
-    mirrors_.Start(epollFd_, NowMs(), config_.mirrorCheckIntervalMs, config_.mirrorCheckTimeoutMs);
-    if (testMirrors_)
-        testMirrors_->Start(epollFd_, NowMs(), config_.mirrorCheckIntervalMs,
-                            config_.mirrorCheckTimeoutMs);
+    patchServers_.Start(epollFd_, NowMs());   // their checks run in this loop, never blocking it
     log_.Flush();
     return 1;
 }
@@ -171,34 +164,23 @@ int ConnectServer::Run()
             if (fd >= 0 && static_cast<size_t>(fd) < clientsByFd_.size() && clientsByFd_[fd])
                 HandleClientEvent(clientsByFd_[fd], events[i].events);
             else
-                HandleMirrorEvent(fd, events[i].events);
+                patchServers_.HandleEvent(fd, events[i].events);
         }
         ExpireClients();
-        int64_t now = NowMs();
-        mirrors_.Tick(now);
-        if (testMirrors_)
-            testMirrors_->Tick(now);
+        patchServers_.Tick(NowMs());
         log_.Flush();
     }
 }
 
 int ConnectServer::WaitTimeoutMs() const
 {
-    int64_t wake = mirrors_.NextWakeMs();
-    if (testMirrors_)
-        wake = std::min(wake, testMirrors_->NextWakeMs());
+    int64_t wake = patchServers_.NextWakeMs();
     if (!byDeadline_.empty())
         wake = std::min(wake, byDeadline_.front()->deadline);
     if (wake == INT64_MAX)
         return -1;
     int64_t left = wake - NowMs();
     return left < 0 ? 0 : static_cast<int>(std::min<int64_t>(left, INT32_MAX));
-}
-
-void ConnectServer::HandleMirrorEvent(int fd, uint32_t events)
-{
-    if (!mirrors_.HandleEvent(fd, events) && testMirrors_)
-        testMirrors_->HandleEvent(fd, events);
 }
 
 void ConnectServer::AcceptClients()
@@ -336,9 +318,7 @@ void ConnectServer::ReportCatalogueProblem(const std::string& problem)
 
 const PatchServerEntry& ConnectServer::NextPatchServer(bool testChannel)
 {
-    if (testChannel && testMirrors_)
-        return testMirrors_->Next();
-    return mirrors_.Next();
+    return patchServers_.Next(testChannel);
 }
 
 void ConnectServer::Answer(Client* client)

@@ -13,7 +13,7 @@
 
 #include "tools/connect_server/CatalogueWatcher.h"
 #include "tools/connect_server/ClientLog.h"
-#include "tools/connect_server/MirrorRotation.h"
+#include "tools/connect_server/PatchServerPicker.h"
 #include "tools/connect_server/ReplyFrames.h"
 #include "tools/connect_server/ServerConfig.h"
 #include "tools/connect_server/VersionRequest.h"
@@ -49,7 +49,6 @@ private:
     int WaitTimeoutMs() const;
     void Shutdown(const char* signalName);
     const PatchServerEntry& NextPatchServer(bool testChannel);
-    void HandleMirrorEvent(int fd, uint32_t events);
     void ReportCatalogueProblem(const std::string& problem);
 
     const ServerConfig& config_;
@@ -65,7 +64,6 @@ private:
     std::list<Client*> byDeadline_;   // every client has the same timeout: oldest first
     std::unordered_map<uint32_t, int> perAddress_;
     int clientCount_ = 0;
-    MirrorRotation mirrors_;
-    std::unique_ptr<MirrorRotation> testMirrors_;   // only with a test channel of its own
+    PatchServerPicker patchServers_;
     std::string lastCatalogueProblem_;
 };
