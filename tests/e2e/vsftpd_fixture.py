@@ -61,7 +61,10 @@ def free_ports(count):
 
 
 def configuration(root, port, passive, log, max_rate=0):
-    """The configuration file's text; docs/operators.md shows the same settings."""
+    """The configuration file's text; docs/operators.md shows the same settings. The
+    sandbox (seccomp_sandbox, isolate_network) is off only here: the test runs inside a
+    private network namespace of a container that may refuse vsftpd the namespaces and
+    filters it would add. Production keeps vsftpd's defaults."""
     return f"""\
 listen=YES
 listen_ipv6=NO
