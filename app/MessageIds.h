@@ -1,6 +1,6 @@
 #pragma once
 // The numbers of the catalogue texts ("message.ctf") the launcher shows, named for
-// the role each text plays. Every id here has a line in app/message.ctf.
+// the role each text plays. Every id here has a line in both catalogues, app/message.ko.ctf and app/message.en.ctf.
 
 enum MessageId {
     kMsgOptionsTip = 2,              // tooltip of the Options button

@@ -143,6 +143,8 @@ class Demo:
         self.env = wine_env(build)
         self.procs = []
         self.shot_names = []
+        self.ftp_user, self.ftp_password = FTP_USER, FTP_PASSWORD
+        self.catalogue = self.win / "message.ctf"   # the build's language
 
     def tool(self, name):
         found = sorted(self.tools.rglob(name))
@@ -183,6 +185,18 @@ class Demo:
                           stderr=subprocess.DEVNULL).returncode == 0:
             self.shot_names.append(target)
 
+    def start_ftp(self, ftproot):
+        """Starts the FTP server on ftproot; returns its port. self.ftp_log collects
+        its log, where each file sent is a line holding "RETR"."""
+        ftp_port = free_port()
+        self.ftp_log = self.work / "ftp.log"
+        self.spawn(["/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", str(ftp_port),
+                    "-d", str(ftproot), "-u", self.ftp_user, "-P", self.ftp_password],
+                   stdout=subprocess.DEVNULL, stderr=self.ftp_log.open("w"))
+        wait_port(ftp_port)
+        log(f"FTP server (pyftpdlib) serves {ftproot} on 127.0.0.1:{ftp_port}")
+        return ftp_port
+
     def start_servers(self, ftproot):
         # A connect server of an earlier run may still be closing down.
         deadline = time.monotonic() + 30
@@ -190,13 +204,7 @@ class Demo:
             time.sleep(0.5)
         if port_in_use(CONNECT_PORT):
             raise RuntimeError(f"port {CONNECT_PORT} is taken: the demo's connect server needs it")
-        ftp_port = free_port()
-        self.ftp_log = self.work / "ftp.log"
-        self.spawn(["/usr/bin/python3", "-m", "pyftpdlib", "-i", "127.0.0.1", "-p", str(ftp_port),
-                    "-d", str(ftproot), "-u", FTP_USER, "-P", FTP_PASSWORD],
-                   stdout=subprocess.DEVNULL, stderr=self.ftp_log.open("w"))
-        wait_port(ftp_port)
-        log(f"FTP server (pyftpdlib) serves {ftproot} on 127.0.0.1:{ftp_port}")
+        ftp_port = self.start_ftp(ftproot)
 
         self.connect_log = self.work / "connect.log"
         self.connect_log.unlink(missing_ok=True)
@@ -204,7 +212,7 @@ class Demo:
         config.write_text(
             f"listen = 127.0.0.1\nport = {CONNECT_PORT}\nlog_file = {self.connect_log}\n"
             f"catalogue = {ftproot / 'version.cvd'}\n\n[patch_server]\nhost = 127.0.0.1\n"
-            f"port = {ftp_port}\nuser = {FTP_USER}\npassword = {FTP_PASSWORD}\n"
+            f"port = {ftp_port}\nuser = {self.ftp_user}\npassword = {self.ftp_password}\n"
             "catalogue = version.cvd\n")
         server = self.spawn([str(self.tool("zr-connect-server")), "--config", str(config)],
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
@@ -217,8 +225,9 @@ class Demo:
         game = self.work / "game"
         shutil.rmtree(game, ignore_errors=True)
         game.mkdir(parents=True)
-        for name in ("zr.exe", "message.ctf", "game.exe"):
+        for name in ("zr.exe", "game.exe"):
             shutil.copy(self.win / name, game / name)
+        shutil.copy(self.catalogue, game / "message.ctf")
         return game
 
     def watch_launcher(self, launcher, seconds=300):

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Retakes the window pictures in docs/ with the real zr.exe under Wine: the main
 window while connecting, after a connection error, while patching and ready, and the
-options dialog. Each picture is cropped to its window.
+options dialog, with the Korean catalogue (window-ready.png, ...) and the English one
+(window-ready.en.png, ...). Each picture is cropped to its window.
 
-  screenshots.py --tools TOOLS [--out DIR]
+  screenshots.py --tools TOOLS [--out DIR] [--language ko|en ...]
 
 Needs the Windows build of ZR_BUILD_DIR (zr.exe, game.exe, zrprobe.exe), the directory
 tree TOOLS holding zr-connect-server and zr-patch-builder, a running X display and Wine's environment; the
@@ -26,6 +27,15 @@ import window_support as ws  # noqa: E402
 STATUS, CONNECT, OPTION = 1020, 1999, 1997
 RED = (255, 0, 0)
 OPTIONS = "owned:" + zr.TITLE
+
+
+# The pictures with the Korean catalogue keep their plain names; other languages add
+# ".LANG" before ".png".
+SUFFIX = ""
+
+
+def named(name):
+    return name.replace(".png", SUFFIX + ".png")
 
 
 def log(text):
@@ -56,7 +66,7 @@ def connecting(app, out):
         text = zr.catalogue_texts()[102]
         info = app.wait_for(lambda i: status_of(i)["text"] == text, what="the connecting text")
         time.sleep(0.5)
-        crop(ws.screenshot(), info["window"]).save(out / "window-connecting.png")
+        crop(ws.screenshot(), info["window"]).save(out / named("window-connecting.png"))
     finally:
         app.stop()
         server.close()
@@ -79,7 +89,7 @@ def connection_error(app, out):
             while time.monotonic() < deadline:
                 shot = ws.screenshot()
                 if shot.getpixel((x0 + sx + 4, y0 + sy + 4)) == RED:
-                    crop(shot, info["window"]).save(out / "window-error.png")
+                    crop(shot, info["window"]).save(out / named("window-error.png"))
                     return
             app.wait_for(lambda i: next(c for c in i["children"] if c["id"] == CONNECT)["visible"],
                          timeout=30, what="the Connect button again")
@@ -97,6 +107,7 @@ class PatchShots(demo.Demo):
     def __init__(self, tools, work, out):
         super().__init__(zr.BUILD.resolve(), tools.resolve(), work, None)
         self.out = out
+        self.catalogue = zr.CATALOGUE
 
     def screenshot(self, name):
         if name not in self.NAMES:
@@ -105,8 +116,8 @@ class PatchShots(demo.Demo):
             time.sleep(0.5)
         info = self.probe("info", zr.TITLE)
         if "window" in info:
-            crop(ws.screenshot(), info["window"]).save(self.out / self.NAMES[name])
-            self.shot_names.append(self.out / self.NAMES[name])
+            crop(ws.screenshot(), info["window"]).save(self.out / named(self.NAMES[name]))
+            self.shot_names.append(self.out / named(self.NAMES[name]))
 
 
 def patching_and_ready(tools, work, out):
@@ -115,7 +126,7 @@ def patching_and_ready(tools, work, out):
         problems = run.run()
     finally:
         run.stop_all()
-    missing = [n for n in PatchShots.NAMES.values() if out / n not in run.shot_names]
+    missing = [n for n in PatchShots.NAMES.values() if out / named(n) not in run.shot_names]
     if problems or missing:
         raise RuntimeError(f"patch run: {problems + missing}")
 
@@ -130,33 +141,42 @@ def options_dialog(app, out):
         zr.probe("wait", OPTIONS, 15000)
         time.sleep(0.5)
         info = zr.probe("info", OPTIONS)
-        crop(ws.screenshot(), info["window"]).save(out / "options.png")
+        crop(ws.screenshot(), info["window"]).save(out / named("options.png"))
     finally:
         zr.probe("click", OPTIONS, 2, check=False)
         app.stop()
         ws.delete_settings()
 
 
+def take_all(args, language):
+    global SUFFIX
+    SUFFIX = "" if language == "ko" else "." + language
+    zr.CATALOGUE = ROOT / "app" / f"message.{language}.ctf"
+    with tempfile.TemporaryDirectory() as tmp:
+        work = Path(tmp)
+        connecting(zr.Launcher(work / "connecting"), args.out)
+        log(named("window-connecting.png"))
+        connection_error(zr.Launcher(work / "error"), args.out)
+        log(named("window-error.png"))
+        patching_and_ready(args.tools, work / "patch", args.out)
+        log(f"{named('window-patching.png')}, {named('window-ready.png')}")
+        options_dialog(zr.Launcher(work / "options"), args.out)
+        log(named("options.png"))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tools", type=Path, default=zr.BUILD / "host" / "tools")
     parser.add_argument("--out", type=Path, default=ROOT / "docs")
+    parser.add_argument("--language", nargs="+", choices=["ko", "en"], default=["ko", "en"])
     args = parser.parse_args()
     reason = zr.available()
     if reason:
         log(reason)
         return 1
     args.out.mkdir(parents=True, exist_ok=True)
-    with tempfile.TemporaryDirectory() as tmp:
-        work = Path(tmp)
-        connecting(zr.Launcher(work / "connecting"), args.out)
-        log("window-connecting.png")
-        connection_error(zr.Launcher(work / "error"), args.out)
-        log("window-error.png")
-        patching_and_ready(args.tools, work / "patch", args.out)
-        log("window-patching.png, window-ready.png")
-        options_dialog(zr.Launcher(work / "options"), args.out)
-        log("options.png")
+    for language in args.language:
+        take_all(args, language)
     return 0
 
 

@@ -13,6 +13,7 @@ PACKAGES=(
   googletest libbz2-dev bzip2 curl
   wine wine64 xvfb x11-utils xdotool imagemagick fonts-nanum
   python3 python3-pyftpdlib python3-pytest python3-pil
+  vsftpd osslsigncode openssl
 )
 
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -12,6 +12,9 @@ ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("ZR_BUILD_DIR", ROOT / "build"))
 WIN = BUILD / "win"
 TITLE = "ZR Auto Update"
+# The message catalogue each launcher gets as message.ctf: the one the build installed
+# beside zr.exe, in the language it chose. Screenshots of the other language set it.
+CATALOGUE = WIN / "message.ctf"
 
 
 def wine_env():
@@ -60,7 +63,7 @@ class Launcher:
         self.game_dir = Path(game_dir)
         self.game_dir.mkdir(parents=True, exist_ok=True)
         shutil.copy(WIN / "zr.exe", self.game_dir / "zr.exe")
-        shutil.copy(WIN / "message.ctf", self.game_dir / "message.ctf")
+        shutil.copy(CATALOGUE, self.game_dir / "message.ctf")
         self.proc = None
 
     def start(self, *args):
@@ -104,9 +107,9 @@ class Launcher:
 
 
 def catalogue_texts():
-    """The shipped message catalogue as a dict of number to text."""
+    """The catalogue the launchers get (CATALOGUE) as a dict of number to text."""
     texts = {}
-    for line in (ROOT / "app/message.ctf").read_text(encoding="utf-8").splitlines():
+    for line in CATALOGUE.read_text(encoding="utf-8").splitlines():
         number, _, text = line.partition("\t")
         if number.isdigit():
             texts[int(number)] = text.replace("\\n", "\n")

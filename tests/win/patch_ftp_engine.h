@@ -21,7 +21,7 @@
 
 class FtpEngineTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { g_msg.LoadCTF(SourceFile("app/message.ctf").c_str()); }
+    static void SetUpTestSuite() { g_msg.LoadCTF(SourceFile("app/message.en.ctf").c_str()); }
 
     // Extra options of the FTP test server for a fixture of its own.
     virtual std::string ServerOptions() { return ""; }

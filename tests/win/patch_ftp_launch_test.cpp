@@ -89,7 +89,7 @@ TEST(StartProgramTest, FailureCodesMapToTheirTexts)
 
 TEST(StartProgramTest, AMissingProgramShows133AndTheQuitStaysPending)
 {
-    g_msg.LoadCTF(SourceFile("app/message.ctf").c_str());
+    g_msg.LoadCTF(SourceFile("app/message.en.ctf").c_str());
     TempGameDir dir;
     MessageBoxWatcher boxes;
     PostQuitMessage(7);

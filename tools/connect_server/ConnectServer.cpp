@@ -10,7 +10,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -48,7 +50,7 @@ struct ConnectServer::Client {
 };
 
 ConnectServer::ConnectServer(const ServerConfig& config, ClientLog& log)
-    : config_(config), log_(log), catalogue_(config.cataloguePath)
+    : config_(config), log_(log), catalogue_(config.cataloguePath), patchServers_(config, log)
 {
     if (!config.testCataloguePath.empty())
         testCatalogue_.reset(new CatalogueWatcher(config.testCataloguePath));
@@ -128,6 +130,7 @@ int ConnectServer::Start(std::string& error)
     reserveFd_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
     log_.Line("listening on %s:%u, catalogue %s (newest %s)", config_.listenAddress.c_str(),
               boundPort_, catalogue_.Path().c_str(), VersionText(catalogue_.Latest()).c_str());
+    patchServers_.Start(epollFd_, NowMs());   // their checks run in this loop, never blocking it
     log_.Flush();
     return 1;
 }
@@ -159,18 +162,24 @@ int ConnectServer::Run()
             }
             if (fd >= 0 && static_cast<size_t>(fd) < clientsByFd_.size() && clientsByFd_[fd])
                 HandleClientEvent(clientsByFd_[fd], events[i].events);
+            else
+                patchServers_.HandleEvent(fd, events[i].events);
         }
         ExpireClients();
+        patchServers_.Tick(NowMs());
         log_.Flush();
     }
 }
 
 int ConnectServer::WaitTimeoutMs() const
 {
-    if (byDeadline_.empty())
+    int64_t wake = patchServers_.NextWakeMs();
+    if (!byDeadline_.empty())
+        wake = std::min(wake, byDeadline_.front()->deadline);
+    if (wake == INT64_MAX)
         return -1;
-    int64_t left = byDeadline_.front()->deadline - NowMs();
-    return left < 0 ? 0 : static_cast<int>(left);
+    int64_t left = wake - NowMs();
+    return left < 0 ? 0 : static_cast<int>(std::min<int64_t>(left, INT32_MAX));
 }
 
 void ConnectServer::AcceptClients()
@@ -308,9 +317,7 @@ void ConnectServer::ReportCatalogueProblem(const std::string& problem)
 
 const PatchServerEntry& ConnectServer::NextPatchServer(bool testChannel)
 {
-    if (testChannel && !config_.testPatchServers.empty())
-        return config_.testPatchServers[nextTestServer_++ % config_.testPatchServers.size()];
-    return config_.patchServers[nextServer_++ % config_.patchServers.size()];
+    return patchServers_.Next(testChannel);
 }
 
 void ConnectServer::Answer(Client* client)

@@ -13,6 +13,7 @@
 
 #include "tools/connect_server/CatalogueWatcher.h"
 #include "tools/connect_server/ClientLog.h"
+#include "tools/connect_server/PatchServerPicker.h"
 #include "tools/connect_server/ReplyFrames.h"
 #include "tools/connect_server/ServerConfig.h"
 #include "tools/connect_server/VersionRequest.h"
@@ -63,7 +64,6 @@ private:
     std::list<Client*> byDeadline_;   // every client has the same timeout: oldest first
     std::unordered_map<uint32_t, int> perAddress_;
     int clientCount_ = 0;
-    size_t nextServer_ = 0;
-    size_t nextTestServer_ = 0;
+    PatchServerPicker patchServers_;
     std::string lastCatalogueProblem_;
 };

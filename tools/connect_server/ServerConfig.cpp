@@ -137,6 +137,19 @@ int ConfigReader::HandleGlobalKey(int line, const std::string& key, const std::s
         config_.maxClients = static_cast<int>(number);
         return 1;
     }
+    if (key == "mirror_check_interval_ms") {
+        if (!ParseNumber(value, 0, 3600000, number) || (number > 0 && number < 100))
+            return Fail(line, "mirror_check_interval_ms must be 0 (off) or from 100 to 3600000, not '" +
+                                  value + "'");
+        config_.mirrorCheckIntervalMs = static_cast<int>(number);
+        return 1;
+    }
+    if (key == "mirror_check_timeout_ms") {
+        if (!ParseNumber(value, 50, 60000, number))
+            return Fail(line, "mirror_check_timeout_ms must be from 50 to 60000, not '" + value + "'");
+        config_.mirrorCheckTimeoutMs = static_cast<int>(number);
+        return 1;
+    }
     if (key == "log_file") {
         config_.logFile = value;
         return 1;

@@ -22,6 +22,8 @@ struct ServerConfig {
     int clientTimeoutMs = 10000;         // whole conversation, accept to reply
     int maxPerAddress = 64;              // concurrent connections per client address; 0 = no limit
     int maxClients = 15000;              // concurrent connections in total
+    int mirrorCheckIntervalMs = 10000;   // FTP greeting check of every patch server; 0 = off
+    int mirrorCheckTimeoutMs = 3000;     // a check without "220" by then marks it down
     std::string logFile;                 // empty: log to stderr
     std::string cataloguePath;           // catalogue file the patch builder writes
     std::string testCataloguePath;       // for test-mode clients; empty: cataloguePath
