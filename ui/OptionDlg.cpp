@@ -88,6 +88,13 @@ void COptionDlg::OnResolution(UINT id)
     m_settings.resolution = static_cast<int>(id) - IDC_RES_640;
 }
 
+// Enter acts as Save: a player who types the ID and presses Enter expects it kept,
+// and ending the dialog without saving would silently drop the edits.
+void COptionDlg::OnOK()
+{
+    OnSave();
+}
+
 void COptionDlg::OnSave()
 {
     UpdateData(TRUE);   // saved even when the ID fails its length check

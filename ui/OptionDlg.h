@@ -23,6 +23,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnShowWindow(BOOL show, UINT status);
     void OnSave();
+    void OnOK() override;
     void OnResolution(UINT id);
 
     DECLARE_MESSAGE_MAP()
