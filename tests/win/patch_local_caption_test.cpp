@@ -63,7 +63,7 @@ struct CaptionFixture : ::testing::Test {
         GetClientRect(window, &client);
         ASSERT_EQ(client.right, kClientWidth);
         ASSERT_EQ(client.bottom, kClientHeight);
-        // A full repaint removes the caption of an earlier case.
+        // A full repaint; the strip keeps the caption of an earlier case.
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         Pump();
         ASSERT_EQ(Pixel(0, 0), kWindowColour);
@@ -163,6 +163,20 @@ TEST_F(CaptionFixture, WideTextIsCutAtBothSidesAndANewTextReplacesTheOld)
     // An empty text leaves only the background.
     DrawTransferCaption(window, "");
     EXPECT_EQ(ScanClient().text, 0);
+}
+
+TEST_F(CaptionFixture, CaptionSurvivesFullRepaintsOfTheWindow)
+{
+    DrawTransferCaption(window, "Update complete");
+    Scan drawn = ScanClient();
+    ASSERT_GT(drawn.text, 20);
+    for (int i = 0; i < 3; ++i) {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Pump();
+    }
+    Scan again = ScanClient();
+    EXPECT_EQ(again.text, drawn.text);
+    EXPECT_EQ(again.changedOutside, 0);
 }
 
 TEST_F(CaptionFixture, HangulTextDrawsTheSameOverManyCalls)
