@@ -6,6 +6,7 @@ BEGIN_MESSAGE_MAP(COptionDlg, CDibDialog)
     ON_BN_CLICKED(IDC_SAVE_BUTTON, OnSave)
     ON_COMMAND_RANGE(IDC_RES_640, IDC_RES_1280, OnResolution)
     ON_WM_SHOWWINDOW()
+    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 namespace {
@@ -81,6 +82,16 @@ void COptionDlg::OnShowWindow(BOOL, UINT)
     // A resolution outside 0..3 names no button, which leaves all four clear.
     int resolution = m_settings.resolution;
     CheckRadioButton(IDC_RES_640, IDC_RES_1280, resolution >= 0 && resolution <= 3 ? IDC_RES_640 + resolution : 0);
+}
+
+HBRUSH COptionDlg::OnCtlColor(HDC dc, HWND control, UINT ctlColor)
+{
+    // The radio buttons and check boxes fill with the background image itself, so
+    // each repaint of a label restores the image before the text is drawn again
+    // (drawing over a hollow brush would darken the text with every repaint).
+    if (ctlColor == CTLCOLOR_STATIC && m_background.Bits())
+        return BackgroundBrush(dc, control);
+    return CDibDialog::OnCtlColor(dc, control, ctlColor);
 }
 
 void COptionDlg::OnResolution(UINT id)

@@ -25,6 +25,7 @@ protected:
     void OnSave();
     void OnOK() override;
     void OnResolution(UINT id);
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor);
 
     DECLARE_MESSAGE_MAP()
 

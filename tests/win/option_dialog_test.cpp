@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/OptionSettings.h"
 #include "tests/win/MessageBoxWatcher.h"
@@ -249,4 +250,43 @@ TEST_F(OptionFixture, EnterSavesTheEdits)
     EXPECT_TRUE(dialog->PreTranslateMessage(&msg));
     EXPECT_EQ(ReadId(), "typed");
     EXPECT_EQ(ReadDword("Resolution"), 1u);
+}
+
+namespace {
+
+std::vector<COLORREF> Pixels(HWND control)
+{
+    RECT r;
+    GetClientRect(control, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(control);
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(control, dc);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(OptionFixture, RadioLabelsLookTheSameAfterClicksAndRepaints)
+{
+    Open();
+    SetFocus(Item(IDC_ID_EDIT));
+    UpdateWindow(dialog->m_hWnd);
+    std::vector<COLORREF> radio640 = Pixels(Item(IDC_RES_640));
+    std::vector<COLORREF> sound = Pixels(Item(IDC_SOUND_CHECK));
+    ASSERT_FALSE(radio640.empty());
+    for (int i = 0; i < 8; ++i) {
+        SendMessageW(Item(IDC_RES_640), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDC_RES_1024), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDC_SOUND_CHECK), BM_CLICK, 0, 0);
+        RedrawWindow(Item(IDC_RES_640), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    SetFocus(Item(IDC_ID_EDIT));
+    UpdateWindow(dialog->m_hWnd);
+    // Back in the first state: the same pixels, no text drawn over text.
+    EXPECT_EQ(Checked(IDC_RES_1024), BST_CHECKED);
+    EXPECT_TRUE(Pixels(Item(IDC_RES_640)) == radio640) << "the radio label darkened";
+    EXPECT_TRUE(Pixels(Item(IDC_SOUND_CHECK)) == sound) << "the check box darkened";
 }
