@@ -165,20 +165,6 @@ TEST_F(CaptionFixture, WideTextIsCutAtBothSidesAndANewTextReplacesTheOld)
     EXPECT_EQ(ScanClient().text, 0);
 }
 
-TEST_F(CaptionFixture, CaptionSurvivesFullRepaintsOfTheWindow)
-{
-    DrawTransferCaption(window, "Update complete");
-    Scan drawn = ScanClient();
-    ASSERT_GT(drawn.text, 20);
-    for (int i = 0; i < 3; ++i) {
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-        Pump();
-    }
-    Scan again = ScanClient();
-    EXPECT_EQ(again.text, drawn.text);
-    EXPECT_EQ(again.changedOutside, 0);
-}
-
 TEST_F(CaptionFixture, HangulTextDrawsTheSameOverManyCalls)
 {
     // Catalogue texts are UTF-8; "압축 해제 (7%)" draws glyphs, many times over.
