@@ -9,7 +9,12 @@
 typedef struct HWND__* HWND;
 
 struct OptionSettings {
+    enum { kMaxStoredIdChars = 63 };   // the longest stored ID that is read
+
     std::string id;          // UTF-8
+    // The stored ID could not be read (too long or not text): Save leaves it in place
+    // unless the player types an ID.
+    bool keepStoredId = false;
     int soundOn = 1;
     int musicOn = 0;
     int resolution = 2;      // 0 640x480, 1 800x600, 2 1024x768, 3 1280x1024

@@ -24,8 +24,21 @@ int FrameReceiver::OnReceived(int count)
     if (count == 0)
         return 1;
     m_nRecvBufLen += count;
+    SkipOversizedTail();
     CutFrames();
     return 1;
+}
+
+void FrameReceiver::SkipOversizedTail()
+{
+    // Only a discard starts a skip, so the buffer held nothing before this receive.
+    int skip = m_skipRemaining < m_nRecvBufLen ? m_skipRemaining : m_nRecvBufLen;
+    if (skip == 0)
+        return;
+    m_skipRemaining -= skip;
+    m_nRecvBufLen -= skip;
+    if (m_nRecvBufLen > 0)
+        memmove(m_recvBuf, m_recvBuf + skip, static_cast<size_t>(m_nRecvBufLen));
 }
 
 void FrameReceiver::CutFrames()
@@ -47,9 +60,15 @@ void FrameReceiver::CutFrames()
             m_nRecvBufLen = 0;
             return;
         }
-        // A size of 0 or one that cannot hold the header is no frame; one larger than
-        // the buffer could never complete and would block every later frame.
-        if (size < headerSize || size > kMaxFrameSize) {
+        // A size of 0 or one that cannot hold the header is no frame.
+        if (size < headerSize) {
+            m_nRecvBufLen = 0;
+            return;
+        }
+        // One larger than the buffer could never complete and would block every later
+        // frame: what is held of it is dropped and the rest skipped as it arrives.
+        if (size > kMaxFrameSize) {
+            m_skipRemaining = size - held;
             m_nRecvBufLen = 0;
             return;
         }

@@ -6,10 +6,12 @@
 // ReceiveRoom) and reports the count with OnReceived, which cuts every complete
 // frame out of the buffer into the pool. What is left is at most one incomplete
 // frame, kept at the start of the buffer. A stream that cannot be cut (a header
-// byte other than C1 or C2, a size of 0, a size smaller than the frame's own header
-// or larger than the buffer) is discarded with everything buffered; cutting
-// restarts with the next receive. Since no frame larger than the buffer is ever
-// waited for, the buffer always has room for the next receive.
+// byte other than C1 or C2, a size of 0, or a size smaller than the frame's own
+// header) is discarded with everything buffered; cutting restarts with the next
+// receive. A frame larger than the buffer is discarded too, and the rest of its
+// announced size is skipped as it arrives, so its tail is never cut as frames.
+// Since no frame larger than the buffer is ever waited for, the buffer always has
+// room for the next receive.
 #include "net/FramePool.h"
 
 class FrameReceiver {
@@ -32,6 +34,8 @@ public:
     int RecvBufLen() const { return m_nRecvBufLen; }
     const unsigned char* RecvBuf() const { return m_recvBuf; }
     int PendingFrames() const { return m_frames.UsedSlots(); }
+    // Bytes of a discarded oversized frame that are still to be skipped.
+    int SkipRemaining() const { return m_skipRemaining; }
 
 protected:
     unsigned char m_recvBuf[kMaxFrameSize];
@@ -39,5 +43,8 @@ protected:
     FramePool m_frames;
 
 private:
+    void SkipOversizedTail();
     void CutFrames();
+
+    int m_skipRemaining = 0;   // bytes of a discarded oversized frame still to come
 };

@@ -35,6 +35,7 @@ CDibDialog::~CDibDialog() = default;
 BOOL CDibDialog::SetBackground(UINT bitmapId, int mode)
 {
     m_mode = mode;
+    m_backgroundBrush.DeleteObject();
     return m_background.LoadFromResource(bitmapId);
 }
 
@@ -73,6 +74,40 @@ HBRUSH CDibDialog::OnCtlColor(HDC dc, HWND control, UINT ctlColor)
         return m_transparentBrush;
     }
     return CWnd::OnCtlColor(dc, control, ctlColor);
+}
+
+HBRUSH CDibDialog::BackgroundBrush(HDC dc, HWND control)
+{
+    SetBkMode(dc, TRANSPARENT);
+    RECT client;
+    GetClientRect(&client);
+    if ((!m_backgroundBrush.IsValid() || client.right != m_brushSize.cx || client.bottom != m_brushSize.cy) &&
+        !BuildBackgroundBrush(client.right, client.bottom))
+        return m_transparentBrush;
+    POINT origin = {0, 0};
+    ::MapWindowPoints(control, m_hWnd, &origin, 1);
+    SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+    return m_backgroundBrush;
+}
+
+BOOL CDibDialog::BuildBackgroundBrush(int width, int height)
+{
+    m_backgroundBrush.DeleteObject();
+    m_brushImage.DeleteObject();
+    if (width <= 0 || height <= 0)
+        return FALSE;
+    ScopedWindowDc screen(m_hWnd);
+    ScopedMemoryDc memory(CreateCompatibleDC(screen));
+    m_brushImage.Reset(CreateCompatibleBitmap(screen, width, height));
+    if (!memory.IsValid() || !m_brushImage.IsValid())
+        return FALSE;
+    {
+        ScopedSelect select(memory, m_brushImage);
+        ::SendMessageW(m_hWnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(memory.Get())), 0);
+    }
+    m_backgroundBrush.Reset(CreatePatternBrush(m_brushImage));
+    m_brushSize = SIZE{width, height};
+    return m_backgroundBrush.IsValid();
 }
 
 BOOL CDibDialog::OnQueryNewPalette()

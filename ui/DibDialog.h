@@ -26,6 +26,11 @@ public:
 protected:
     BOOL OnEraseBkgnd(HDC dc);
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor);
+    // A brush of the background as the client area shows it, aligned in dc to the
+    // child control: a control that fills with it restores exactly the image behind
+    // it before it draws. Transparent mode is set; the stock null brush when no brush
+    // can be made.
+    HBRUSH BackgroundBrush(HDC dc, HWND control);
     BOOL OnQueryNewPalette();
     void OnPaletteChanged(HWND changer);
 
@@ -34,4 +39,11 @@ protected:
     CDib m_background;
     int m_mode = kBackgroundTile;
     HBRUSH m_transparentBrush;   // the stock NULL_BRUSH, never deleted
+
+private:
+    BOOL BuildBackgroundBrush(int width, int height);
+
+    CBitmap m_brushImage;        // the client area's background, behind the brush
+    CBrush m_backgroundBrush;
+    SIZE m_brushSize = {0, 0};
 };

@@ -14,6 +14,7 @@ BEGIN_MESSAGE_MAP(CHyperLink, CStatic)
     ON_CONTROL_REFLECT(STN_CLICKED, OnClicked)
     ON_WM_MOUSEMOVE()
     ON_WM_SETCURSOR()
+    ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
 END_MESSAGE_MAP()
 
 namespace {
@@ -38,6 +39,21 @@ std::wstring WindowTextOf(HWND wnd)
     GetWindowTextW(wnd, &text[0], n + 1);
     text.resize(static_cast<size_t>(n));
     return text;
+}
+
+// Paints what the parent shows behind the control into the control's DC, so text
+// drawn transparently never lands on the text of an earlier paint.
+void PaintParentBackground(HWND control, HDC dc)
+{
+    HWND parent = ::GetParent(control);
+    if (!parent)
+        return;
+    POINT origin = {0, 0};
+    MapWindowPoints(control, parent, &origin, 1);
+    POINT previous;
+    OffsetWindowOrgEx(dc, origin.x, origin.y, &previous);
+    ::SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SetWindowOrgEx(dc, previous.x, previous.y, nullptr);
 }
 
 } // namespace
@@ -208,6 +224,8 @@ COLORREF CHyperLink::CurrentTextColor() const
 
 HBRUSH CHyperLink::CtlColor(HDC dc, UINT)
 {
+    if (m_hWnd)
+        PaintParentBackground(m_hWnd, dc);
     SetTextColor(dc, CurrentTextColor());
     SetBkMode(dc, TRANSPARENT);
     return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
@@ -230,6 +248,17 @@ void CHyperLink::OnMouseMove(UINT, POINT point)
         ReleaseCapture();
         RedrawWindow(redraw);
     }
+}
+
+LRESULT CHyperLink::OnCaptureChanged(WPARAM, LPARAM lParam)
+{
+    // The mouse was taken away while hovering (a message box, another window): the
+    // pointer's leaving would never be seen, so the hover ends here.
+    if (m_hovering && reinterpret_cast<HWND>(lParam) != m_hWnd) {
+        m_hovering = false;
+        RedrawWindow(RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    return 0;
 }
 
 BOOL CHyperLink::OnSetCursor(HWND, UINT, UINT)

@@ -59,6 +59,7 @@ protected:
     HBRUSH CtlColor(HDC dc, UINT ctlColor);
     void OnClicked();
     void OnMouseMove(UINT flags, POINT point);
+    LRESULT OnCaptureChanged(WPARAM wParam, LPARAM lParam);
     BOOL OnSetCursor(HWND wnd, UINT hitTest, UINT message);
     void LoadHandCursor();
 

@@ -6,6 +6,7 @@ BEGIN_MESSAGE_MAP(COptionDlg, CDibDialog)
     ON_BN_CLICKED(IDC_SAVE_BUTTON, OnSave)
     ON_COMMAND_RANGE(IDC_RES_640, IDC_RES_1280, OnResolution)
     ON_WM_SHOWWINDOW()
+    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 namespace {
@@ -83,9 +84,26 @@ void COptionDlg::OnShowWindow(BOOL, UINT)
     CheckRadioButton(IDC_RES_640, IDC_RES_1280, resolution >= 0 && resolution <= 3 ? IDC_RES_640 + resolution : 0);
 }
 
+HBRUSH COptionDlg::OnCtlColor(HDC dc, HWND control, UINT ctlColor)
+{
+    // The radio buttons and check boxes fill with the background image itself, so
+    // each repaint of a label restores the image before the text is drawn again
+    // (drawing over a hollow brush would darken the text with every repaint).
+    if (ctlColor == CTLCOLOR_STATIC && m_background.Bits())
+        return BackgroundBrush(dc, control);
+    return CDibDialog::OnCtlColor(dc, control, ctlColor);
+}
+
 void COptionDlg::OnResolution(UINT id)
 {
     m_settings.resolution = static_cast<int>(id) - IDC_RES_640;
+}
+
+// Enter acts as Save: a player who types the ID and presses Enter expects it kept,
+// and ending the dialog without saving would silently drop the edits.
+void COptionDlg::OnOK()
+{
+    OnSave();
 }
 
 void COptionDlg::OnSave()

@@ -23,7 +23,9 @@ protected:
     BOOL OnInitDialog() override;
     void OnShowWindow(BOOL show, UINT status);
     void OnSave();
+    void OnOK() override;
     void OnResolution(UINT id);
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor);
 
     DECLARE_MESSAGE_MAP()
 

@@ -76,6 +76,8 @@ public:
 protected:
     BOOL PreTranslateMessage(MSG* msg) override;
     void DoDataExchange(CDataExchange* dx) override;
+    // Enter (the dialog's OK) never ends the launcher; only Close does.
+    void OnOK() override {}
     void OnClose();
     void OnPaint();
     HCURSOR OnQueryDragIcon();

@@ -19,6 +19,8 @@ const int kTextConnectTip = 102;
 const int kTextOptionTip = 2;
 const COLORREF kDialogFill = RGB(223, 223, 223);
 const COLORREF kDialogText = RGB(0, 255, 0);
+// The light panel of the background image under the bars and counters.
+const COLORREF kPanelColour = RGB(236, 228, 208);
 const int kToolTipDelayMs = 200;
 
 struct SkinButtonLayout {
@@ -98,6 +100,8 @@ void CUpdateDlg::InitControls()
 
     PlaceControl(*this, IDC_VERSION_COUNTER, 24, 105, 215, 17);
     PlaceControl(*this, IDC_FILE_COUNTER, 200, 105, 215, 17);
+    m_versionCounter.SetLabelBkColor(kPanelColour);
+    m_fileCounter.SetLabelBkColor(kPanelColour);
     PlaceControl(*this, IDC_PROGRESS_FILE, 24, 75, 390, 20);
     PlaceControl(*this, IDC_PROGRESS_VERSION, 24, 95, 390, 10);
 }

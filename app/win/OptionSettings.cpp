@@ -39,12 +39,17 @@ void WriteDword(HKEY key, const char* name, int value)
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof(v));
 }
 
-void WriteAll(HKEY key, const OptionSettings& s)
+void WriteDwords(HKEY key, const OptionSettings& s)
 {
-    WriteId(key, s.id);
     WriteDword(key, "SoundOnOff", s.soundOn);
     WriteDword(key, "MusicOnOff", s.musicOn);
     WriteDword(key, "Resolution", s.resolution);
+}
+
+void WriteAll(HKEY key, const OptionSettings& s)
+{
+    WriteId(key, s.id);
+    WriteDwords(key, s);
 }
 
 int ReadProfileInt(const char* section, const char* key, const char* def, const char* path)
@@ -62,6 +67,25 @@ void MigrateConfigFile(OptionSettings& s, const char* path)
     s.soundOn = ReadProfileInt("OPTION", "SoundOnOff", "1", path);
     s.musicOn = ReadProfileInt("OPTION", "MusicOnOff", "0", path);
     s.resolution = ReadProfileInt("OPTION", "Resolution", "0", path);
+}
+
+// The stored ID, up to kMaxStoredIdChars characters. Only an absent value is created
+// (empty); one that cannot be read (too long, not text) is left as it is, and Save
+// keeps it unless the player types an ID.
+void ReadId(HKEY key, OptionSettings& s)
+{
+    wchar_t id[OptionSettings::kMaxStoredIdChars + 1];
+    DWORD size = sizeof(id);
+    DWORD type = 0;
+    LONG rc = RegQueryValueExW(key, L"ID", nullptr, &type, reinterpret_cast<BYTE*>(id), &size);
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        WriteId(key, "");
+    } else if (rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
+        id[std::min<size_t>(size / sizeof(wchar_t), OptionSettings::kMaxStoredIdChars)] = L'\0';
+        s.id = WideToUtf8(id);
+    } else {
+        s.keepStoredId = true;
+    }
 }
 
 } // namespace
@@ -90,16 +114,7 @@ void OptionSettings::LoadSettings(const VersionTriple& installed)
             WritePrivateProfileStringA("LOGIN", "Version", version, path);
         }
     } else {
-        wchar_t id[32];
-        DWORD size = sizeof(id);
-        DWORD type = 0;
-        if (RegQueryValueExW(key, L"ID", nullptr, &type, reinterpret_cast<BYTE*>(id), &size) ==
-                ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
-            id[std::min<size_t>(size / sizeof(wchar_t), 31)] = L'\0';
-            this->id = WideToUtf8(id);
-        } else {
-            WriteId(key, "");
-        }
+        ReadId(key, *this);
         ClampSettings();
         int* fields[3] = {&soundOn, &musicOn, &resolution};
         for (int i = 0; i < 3; ++i) {
@@ -125,7 +140,10 @@ int OptionSettings::SaveSettings(HWND owner)
         return 0;
     }
     ClampSettings();
-    WriteAll(key, *this);
+    if (keepStoredId && id.empty())
+        WriteDwords(key, *this);
+    else
+        WriteAll(key, *this);
     RegCloseKey(key);
     return 1;
 }

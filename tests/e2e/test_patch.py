@@ -152,3 +152,38 @@ def test_close_during_a_transfer_stops_the_patch_and_close_again_quits(launcher,
 
     zr.probe("click", zr.TITLE, CLOSE)
     assert game.proc.wait(timeout=20) == 0
+
+
+def caption_text_pixels(shot, info):
+    """Dark pixels of the transfer caption strip: the text."""
+    import window_support as ws
+    return sum(1 for y in range(106, 122) for x in range(138, 303)
+               if sum(ws.client_pixel(shot, info, x, y)) < 300)
+
+
+def test_the_caption_and_counters_stay_readable_after_the_patch(launcher, server, ftp):
+    import window_support as ws
+    server(*patch_reply(ftp(throttle=0)))
+    game = launcher()
+    game.start()
+    game.wait_window()
+    zr.probe("pointer", "move", 0, 0)
+    texts = zr.catalogue_texts()
+    info = game.wait_for(lambda i: connect_visible(i) and status(i)["text"] == texts[126], timeout=60,
+                         what="the ready state after the patch")
+    caption = next(c for c in info["children"] if c["id"] == 1029)
+    assert caption["text"] == texts[147] and caption["rect"] == [138, 106, 165, 16]
+    time.sleep(0.5)
+    drawn = caption_text_pixels(ws.screenshot(), info)
+    assert drawn > 20
+    # Options then Cancel repaints the window under the dialog: the caption stays.
+    zr.probe("click", zr.TITLE, 1997)
+    zr.probe("wait", "owned:" + zr.TITLE, 15000)
+    zr.probe("click", "owned:" + zr.TITLE, 2)
+    zr.probe("gone", "owned:" + zr.TITLE, 10000)
+    time.sleep(3)
+    shot = ws.screenshot()
+    assert caption_text_pixels(shot, info) == drawn
+    # The counters' fill is the panel of the background image.
+    for x, y in [(120, 121), (320, 121)]:
+        assert ws.client_pixel(shot, info, x, y) == ws.resource_pixel("bg_main.bmp", x, y), (x, y)

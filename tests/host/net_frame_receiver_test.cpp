@@ -1,6 +1,7 @@
 // Cutting the received byte stream into frames, and the pool that holds them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "net_frames_test.h"
@@ -145,6 +146,38 @@ TEST_F(FrameReceiverTest, OversizedFrameDoesNotWedgeTheConnection)
     // Even when only the three size bytes have arrived.
     ASSERT_TRUE(Receive(*r, {0xC2, 0x10, 0x01}));
     EXPECT_EQ(0, r->RecvBufLen());
+}
+
+TEST_F(FrameReceiverTest, TailOfAnOversizedFrameIsSkippedNotCut)
+{
+    // 5000 bytes announced; the tail starts with what looks like a ready frame.
+    Bytes body(4996, 0x00);
+    body[2000] = 0xC1;
+    body[2001] = 0x03;
+    body[2002] = 0x02;
+    Bytes oversized = Join({{0xC2, 0x13, 0x88, 0x01}, body});
+    Bytes ready = ShortFrame(2, {0x5A});   // told apart from the fake one by its body
+    // In one piece that fills the buffer, then the rest with a real frame behind it,
+    // and split so that the fake header lands at the start of a receive.
+    for (size_t first : {size_t(kMaxFrameSize), size_t(2004), size_t(10)}) {
+        Bytes stream = Join({oversized, ready});
+        for (size_t at = 0; at < stream.size();) {
+            size_t n = std::min(at == 0 ? first : size_t(kMaxFrameSize), stream.size() - at);
+            ASSERT_TRUE(Receive(*r, Bytes(stream.begin() + static_cast<long>(at),
+                                          stream.begin() + static_cast<long>(at + n))));
+            at += n;
+        }
+        std::vector<Bytes> frames = PopAll(*r);
+        ASSERT_EQ(1u, frames.size()) << "first receive " << first;
+        EXPECT_EQ(ready, frames[0]);
+        EXPECT_EQ(0, r->RecvBufLen());
+    }
+    // The largest size a long frame can announce is skipped just the same.
+    ASSERT_TRUE(Receive(*r, {0xC2, 0xFF, 0xFF}));
+    for (int left = 0xFFFF - 3; left > 0; left -= 1000)
+        ASSERT_TRUE(Receive(*r, Bytes(std::min(left, 1000), 0xC1)));
+    ASSERT_TRUE(Receive(*r, ready));
+    EXPECT_EQ(1u, PopAll(*r).size());
 }
 
 TEST_F(FrameReceiverTest, EleventhUndispatchedFrameIsDropped)

@@ -113,9 +113,14 @@ private:
     {
         Bytes g;
         switch (Pick(4)) {
-        case 0:   // a size that can never fit the buffer
-            g = {0xC2, static_cast<unsigned char>(Range(0x10, 0xFF)), 0xFF, 0x01};
-            break;
+        case 0: {  // a frame that can never fit the buffer, with all its announced bytes
+            int size = Range(kMaxFrameSize + 1, kMaxFrameSize + 1024);
+            g = {0xC2, static_cast<unsigned char>(size >> 8), static_cast<unsigned char>(size), 0x01};
+            Bytes body = RandomBytes(size - 4);
+            g.insert(g.end(), body.begin(), body.end());
+            Add(g, false);
+            return;
+        }
         case 1:   // zero size or smaller than the header
             g = Pick(2) ? Bytes{0xC1, static_cast<unsigned char>(Pick(3)), 0x02}
                         : Bytes{0xC2, 0x00, static_cast<unsigned char>(Pick(4)), 0x02};
@@ -181,10 +186,10 @@ TEST(FrameStreamTest, RandomStreamResynchronisesAndDeliversIntactFrames)
     size_t pos = 0;
     while (pos < bytes.size()) {
         ASSERT_EQ(a->RecvBufLen(), b->RecvBufLen());
-        // A resynchronisation point: nothing held and a valid frame begins here. Every
-        // frame from here up to the next garbage must come through.
+        // A resynchronisation point: nothing held or being skipped and a valid frame
+        // begins here. Every frame from here up to the next garbage must come through.
         size_t at = itemAt[pos];
-        if (a->RecvBufLen() == 0 && at != SIZE_MAX && items[at].valid && !items[at].expected) {
+        if (a->RecvBufLen() == 0 && a->SkipRemaining() == 0 && at != SIZE_MAX && items[at].valid && !items[at].expected) {
             ++resyncs;
             for (size_t i = at; i < items.size() && items[i].valid; ++i)
                 items[i].expected = true;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/OptionSettings.h"
 #include "tests/win/MessageBoxWatcher.h"
@@ -201,4 +202,91 @@ TEST_F(OptionFixture, LongRegistryIdIsShownAndKeptWithTheLoadedChoices)
     Click(IDC_SAVE_BUTTON);
     EXPECT_EQ(ReadId(), "abcdefghij");
     EXPECT_EQ(ReadDword("SoundOnOff"), 1u);
+}
+
+TEST_F(OptionFixture, StoredIdsUpTo63CharactersAreReadAndUnreadableOnesAreNeverOverwritten)
+{
+    COptionDlg created(1, 2, 5);
+    const std::string id40(40, 'k'), id63(63, 'm'), id70(70, 'x');
+    for (const std::string& id : {id40, id63}) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ID", REG_SZ, id.c_str(), static_cast<DWORD>(id.size() + 1));
+        MessageBoxWatcher watcher;   // the length check complains about the long text
+        Open();
+        EXPECT_EQ(Text(IDC_ID_EDIT).size(), id.size());
+        Click(IDCANCEL);
+        EXPECT_EQ(ReadId(), id);
+    }
+
+    // Too long to read: kept through opening, Cancel and a Save with no ID typed.
+    RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "ID", REG_SZ, id70.c_str(), 71);
+    Open();
+    EXPECT_EQ(Text(IDC_ID_EDIT), L"");
+    EXPECT_EQ(ReadId(), id70);
+    Click(IDC_RES_640);
+    Click(IDC_SAVE_BUTTON);
+    EXPECT_EQ(ReadId(), id70);
+    EXPECT_EQ(ReadDword("Resolution"), 0u);   // the other choices are saved
+    // An ID the player types replaces it.
+    Open();
+    SetWindowTextW(Item(IDC_ID_EDIT), L"newid");
+    Click(IDC_SAVE_BUTTON);
+    EXPECT_EQ(ReadId(), "newid");
+
+    // Not text at all: left alone as well.
+    WriteDword("ID", 7);
+    Open();
+    Click(IDCANCEL);
+    EXPECT_EQ(ReadDword("ID"), 7u);
+}
+
+// Enter acts as Save: the player who types an ID and presses Enter keeps it.
+TEST_F(OptionFixture, EnterSavesTheEdits)
+{
+    Open();
+    SetWindowTextW(Item(IDC_ID_EDIT), L"typed");
+    Click(IDC_RES_800);
+    SetFocus(Item(IDC_ID_EDIT));
+    MSG msg = {Item(IDC_ID_EDIT), WM_KEYDOWN, VK_RETURN, 0x001C0001, 0, {0, 0}};
+    EXPECT_TRUE(dialog->PreTranslateMessage(&msg));
+    EXPECT_EQ(ReadId(), "typed");
+    EXPECT_EQ(ReadDword("Resolution"), 1u);
+}
+
+namespace {
+
+std::vector<COLORREF> Pixels(HWND control)
+{
+    RECT r;
+    GetClientRect(control, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(control);
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(control, dc);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(OptionFixture, RadioLabelsLookTheSameAfterClicksAndRepaints)
+{
+    Open();
+    SetFocus(Item(IDC_ID_EDIT));
+    UpdateWindow(dialog->m_hWnd);
+    std::vector<COLORREF> radio640 = Pixels(Item(IDC_RES_640));
+    std::vector<COLORREF> sound = Pixels(Item(IDC_SOUND_CHECK));
+    ASSERT_FALSE(radio640.empty());
+    for (int i = 0; i < 8; ++i) {
+        SendMessageW(Item(IDC_RES_640), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDC_RES_1024), BM_CLICK, 0, 0);
+        SendMessageW(Item(IDC_SOUND_CHECK), BM_CLICK, 0, 0);
+        RedrawWindow(Item(IDC_RES_640), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    SetFocus(Item(IDC_ID_EDIT));
+    UpdateWindow(dialog->m_hWnd);
+    // Back in the first state: the same pixels, no text drawn over text.
+    EXPECT_EQ(Checked(IDC_RES_1024), BST_CHECKED);
+    EXPECT_TRUE(Pixels(Item(IDC_RES_640)) == radio640) << "the radio label darkened";
+    EXPECT_TRUE(Pixels(Item(IDC_SOUND_CHECK)) == sound) << "the check box darkened";
 }

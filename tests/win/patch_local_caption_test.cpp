@@ -63,7 +63,7 @@ struct CaptionFixture : ::testing::Test {
         GetClientRect(window, &client);
         ASSERT_EQ(client.right, kClientWidth);
         ASSERT_EQ(client.bottom, kClientHeight);
-        // A full repaint removes the caption of an earlier case.
+        // A full repaint; the strip keeps the caption of an earlier case.
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         Pump();
         ASSERT_EQ(Pixel(0, 0), kWindowColour);

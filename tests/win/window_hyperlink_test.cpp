@@ -234,3 +234,16 @@ TEST_F(LinkFixture, CursorMessageIsHandledOnlyWithAHandCursor)
     LRESULT handled = SendMessageW(control, WM_SETCURSOR, reinterpret_cast<WPARAM>(control), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(handled != 0, link.HandCursor() != nullptr);
 }
+
+TEST_F(LinkFixture, HoverEndsWhenTheMouseIsTakenAway)
+{
+    MakeLink(SS_LEFT, L"www.zr-online.net");
+    SendMessageW(control, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    ASSERT_TRUE(link.IsHovering());
+    // A message box after a failed open, or any other window, takes the capture: the
+    // link never sees the pointer leave and must not stay in its hover colour.
+    SetCapture(parent.m_hWnd);
+    EXPECT_FALSE(link.IsHovering());
+    EXPECT_EQ(link.CurrentTextColor(), RGB(100, 100, 238));
+    ReleaseCapture();
+}

@@ -164,3 +164,121 @@ TEST_F(MainWindowTest, ButtonTooltipsCoverConnectAndOptionOnly)
     EXPECT_EQ(text, L"T-2 options");
     EXPECT_FALSE(ToolText(buttonsTip, dlg->m_hWnd, dlg->GetDlgItem(IDC_CLOSE_BUTTON), &text));
 }
+
+namespace {
+
+// Presses Enter in the running modal dialog, then ends it with a code of the test's own.
+struct EnterThenEnd {
+    static MainDialog* s_dialog;
+    static int s_ticks;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        if (++s_ticks == 1) {
+            PostMessageW(s_dialog->m_hWnd, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+            return;
+        }
+        KillTimer(nullptr, id);
+        s_dialog->EndDialog(77);
+    }
+};
+MainDialog* EnterThenEnd::s_dialog = nullptr;
+int EnterThenEnd::s_ticks = 0;
+
+// Pixels of the caption strip that differ from its background: the text.
+int CaptionTextPixels(HWND dialog)
+{
+    HDC dc = GetDC(dialog);
+    COLORREF background = GetPixel(dc, 138, 121);   // the strip's last row is below any text
+    int text = 0;
+    for (int y = 106; y < 122; ++y)
+        for (int x = 138; x < 303; ++x)
+            text += GetPixel(dc, x, y) != background ? 1 : 0;
+    ReleaseDC(dialog, dc);
+    return text;
+}
+
+void PumpAll()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, EnterNeverEndsTheWindow)
+{
+    dlg.reset();
+    MainDialog modal;
+    EnterThenEnd::s_dialog = &modal;
+    EnterThenEnd::s_ticks = 0;
+    SetTimer(nullptr, 0, 400, &EnterThenEnd::Tick);
+    // Without the default OK handling the dialog runs on until the test ends it.
+    EXPECT_EQ(modal.DoModal(), 77);
+    EXPECT_EQ(EnterThenEnd::s_ticks, 2);
+}
+
+TEST_F(MainWindowTest, CountersAreFilledWithThePanelColour)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (int id : {IDC_VERSION_COUNTER, IDC_FILE_COUNTER}) {
+        HBRUSH fill = reinterpret_cast<HBRUSH>(dlg->SendMessage(
+            WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dlg->GetDlgItem(id))));
+        EXPECT_EQ(BrushColor(fill), RGB(236, 228, 208)) << id;
+    }
+    DeleteDC(dc);
+}
+
+TEST_F(MainWindowTest, TransferCaptionSurvivesCounterUpdatesAndFullRepaints)
+{
+    PumpAll();
+    dlg->DrawTransferCaption("Update complete");
+    int drawn = CaptionTextPixels(dlg->m_hWnd);
+    EXPECT_GT(drawn, 20);
+    dlg->SetCounterText(kVersionCounter, "Versions 3/3");
+    dlg->SetCounterText(kFileCounter, "Files 2/2");
+    UpdateWindow(dlg->m_hWnd);
+    PumpAll();
+    EXPECT_EQ(CaptionTextPixels(dlg->m_hWnd), drawn);
+    RedrawWindow(dlg->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpAll();
+    EXPECT_EQ(CaptionTextPixels(dlg->m_hWnd), drawn);
+    // The counters' texts stay whole beside it.
+    wchar_t text[32];
+    GetWindowTextW(dlg->GetDlgItem(IDC_FILE_COUNTER), text, 32);
+    EXPECT_STREQ(text, L"Files 2/2");
+}
+
+namespace {
+
+std::vector<COLORREF> Pixels(HWND control)
+{
+    RECT r;
+    GetClientRect(control, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(control);
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(control, dc);
+    return pixels;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, LinkLooksTheSameAfterEveryHover)
+{
+    HWND link = dlg->GetDlgItem(IDC_LINK);
+    UpdateWindow(dlg->m_hWnd);
+    PumpAll();
+    std::vector<COLORREF> before = Pixels(link);
+    ASSERT_FALSE(before.empty());
+    for (int i = 0; i < 6; ++i) {
+        SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(-5, -5));
+    }
+    PumpAll();
+    EXPECT_TRUE(Pixels(link) == before) << "the link's text darkened over repaints";
+}

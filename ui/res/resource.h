@@ -23,6 +23,7 @@
 #define IDC_PROGRESS_VERSION    1022
 #define IDC_VERSION_COUNTER     1027
 #define IDC_FILE_COUNTER        1028
+// 1029 is the transfer caption strip, created at run time (patch/win/TransferCaption.h).
 #define IDC_LIST                1030
 #define IDC_OPTION_BUTTON       1997
 #define IDC_CONNECT_BUTTON      1999
