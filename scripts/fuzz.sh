@@ -20,11 +20,12 @@ printf '%-14s %12s %10s %8s  %s\n' target executions exec/s edges findings
 for exe in "$dir"/fuzz_*; do
   [ -x "$exe" ] && [ -f "$exe" ] || continue
   name=${exe##*/fuzz_}
-  cp -r "tests/fuzz/corpus/$name" "$runs/$name"
+  mkdir -p "$runs/$name"
+  [ -d "tests/fuzz/corpus/$name" ] && cp -r "tests/fuzz/corpus/$name/." "$runs/$name/"
   read -r -a extra < "$dir/fuzz_$name.args" || true
+  [ -f "tests/fuzz/dict/$name.dict" ] && extra+=("-dict=tests/fuzz/dict/$name.dict")
   "$exe" -max_total_time="$seconds" -timeout=10 -print_final_stats=1 \
-    -dict="tests/fuzz/dict/$name.dict" -artifact_prefix="$artifacts/$name-" \
-    "${extra[@]}" "$runs/$name" >"$runs/$name.log" 2>&1
+    -artifact_prefix="$artifacts/$name-" "${extra[@]}" "$runs/$name" >"$runs/$name.log" 2>&1
   rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$runs/$name.log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$runs/$name.log" | tail -1)
