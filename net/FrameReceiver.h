@@ -8,8 +8,9 @@
 // frame, kept at the start of the buffer. A stream that cannot be cut (a header
 // byte other than C1 or C2, a size of 0, a size smaller than the frame's own header
 // or larger than the buffer) is discarded with everything buffered as soon as the
-// bytes that show it are here; cutting restarts with the next receive. Since no frame larger than the buffer is ever
-// waited for, the buffer always has room for the next receive.
+// bytes that show it are here; cutting restarts with the next receive. Since no
+// frame larger than the buffer is ever waited for, the buffer always has room for
+// the next receive.
 #include "net/FramePool.h"
 
 class FrameReceiver {
