@@ -45,15 +45,21 @@ void FrameReceiver::CutFrames()
 {
     int position = 0;
     int held = m_nRecvBufLen;
-    // Three bytes tell the format and size of either kind of frame.
-    while (held >= 3) {
+    // The first byte tells the format, and the size follows it: a stream is judged
+    // as soon as these bytes are here, so garbage never waits for the next receive
+    // and takes the frame that follows it down with it.
+    while (held >= 1) {
         const unsigned char* frame = m_recvBuf + position;
         int size = 0;
         int headerSize = 0;
         if (frame[0] == kFrameShort) {
+            if (held < 2)
+                break;
             size = frame[1];
             headerSize = kShortHeaderSize;
         } else if (frame[0] == kFrameLong) {
+            if (held < 3)
+                break;
             size = (frame[1] << 8) | frame[2];
             headerSize = kLongHeaderSize;
         } else {

@@ -7,11 +7,11 @@
 // frame out of the buffer into the pool. What is left is at most one incomplete
 // frame, kept at the start of the buffer. A stream that cannot be cut (a header
 // byte other than C1 or C2, a size of 0, or a size smaller than the frame's own
-// header) is discarded with everything buffered; cutting restarts with the next
-// receive. A frame larger than the buffer is discarded too, and the rest of its
-// announced size is skipped as it arrives, so its tail is never cut as frames.
-// Since no frame larger than the buffer is ever waited for, the buffer always has
-// room for the next receive.
+// header) is discarded with everything buffered as soon as the bytes that show it are
+// here; cutting restarts with the next receive. A frame larger than the buffer is
+// discarded too, and the rest of its announced size is skipped as it arrives, so its
+// tail is never cut as frames. Since no frame larger than the buffer is ever waited
+// for, the buffer always has room for the next receive.
 #include "net/FramePool.h"
 
 class FrameReceiver {

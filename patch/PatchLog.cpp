@@ -161,7 +161,7 @@ int PatchLog::AppendLogLine(char kind, const char* text) const
     if (kind == '\0' || kind == '\r' || kind == '\n' || !text)
         return 0;
     size_t length = strlen(text);
-    if (length > kMaxLogText || strpbrk(text, "\r\n"))
+    if (length == 0 || length > kMaxLogText || strpbrk(text, "\r\n"))
         return 0;
     bool needBreak = EndsInsideLine(m_fileName.c_str());
     FILE* file = fopen(m_fileName.c_str(), "a+");

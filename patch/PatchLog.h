@@ -75,8 +75,8 @@ public:
 
     // Appends one line "%c %s\n", creating the log; 1, or 0 when the log cannot be
     // opened or written. Refuses (0, nothing written) a kind or text that could not
-    // be read back as one line: kind NUL, CR or LF, a text with CR or LF, or a text
-    // longer than kMaxLogText. When the log does not end with a line break (a write
+    // be read back as one line: kind NUL, CR or LF, a text with CR or LF, an empty
+    // text, or a text longer than kMaxLogText. When the log does not end with a line break (a write
     // cut short), one is written first, so the new line stays a line of its own.
     int AppendLogLine(char kind, const char* text) const;
     // 1 when a readable 'F' line's text equals path byte for byte; 0 otherwise and

@@ -11,6 +11,13 @@ zr_build_host() {
   cmake --build "$ZR_BUILD/host" -j2
 }
 
+# The libFuzzer targets of the portable core (tests/fuzz), with clang, ASan and UBSan.
+zr_build_fuzz() {
+  cmake -S "$ZR_ROOT" -B "$ZR_BUILD/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZR_FUZZ=ON \
+    -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+  cmake --build "$ZR_BUILD/fuzz" -j2
+}
+
 # The launcher is built with the publisher key(s) in ZR_PUBLISHER_KEYS; by default the
 # throw-away test key of tests/fixtures/keys (the demo passes its own demo key).
 zr_build_windows() {

@@ -10,7 +10,7 @@ BUILD=${ZR_BUILD_DIR:-$ROOT/build}
 PACKAGES=(
   cmake make g++ pkg-config dpkg-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  googletest libbz2-dev bzip2 curl
+  googletest libbz2-dev bzip2 curl clang-14 libclang-rt-14-dev
   wine wine64 xvfb x11-utils xdotool imagemagick fonts-nanum
   python3 python3-pyftpdlib python3-pytest python3-pil
   vsftpd osslsigncode openssl

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, builds both trees and runs every test: native tests of the
-# portable core and the tools, Windows tests under Wine, and the Python end-to-end tests
-# with the real zr.exe under Xvfb and Wine. Exits non-zero on any failure.
+# Sets everything up, builds the three trees and runs every test: native tests of the
+# portable core and the tools, a short run of each fuzz target on its corpus, Windows
+# tests under Wine, and the Python end-to-end tests with the real zr.exe under Xvfb
+# and Wine. Exits non-zero on any failure.
 set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 cd "$ZR_ROOT"
@@ -9,6 +10,7 @@ bash scripts/setup.sh || exit 1
 start=$(date +%s)
 zr_build_host || exit 1
 zr_build_windows || exit 1
+zr_build_fuzz || exit 1
 echo "test: build took $(( $(date +%s) - start )) s"
 
 trap zr_stop_all EXIT
@@ -28,6 +30,10 @@ log=$(mktemp)
 
 echo "== native tests"
 ctest --test-dir "$ZR_BUILD/host" -j2 --output-on-failure 2>&1 | tee "$log"; [ ${PIPESTATUS[0]} = 0 ] || status=1
+count_ctest "$log"
+
+echo "== fuzz targets, a few seconds each on their corpora (scripts/fuzz.sh runs them longer)"
+ctest --test-dir "$ZR_BUILD/fuzz" -j2 --output-on-failure 2>&1 | tee "$log"; [ ${PIPESTATUS[0]} = 0 ] || status=1
 count_ctest "$log"
 
 echo "== Windows tests under Wine"
