@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "app/AppTitle.h"
 #include "app/Msg.h"
 #include "ui/OptionDlg.h"
 #include "ui/UpdateDlg.h"
@@ -61,7 +62,7 @@ void CUpdateDlg::InitWindow()
     BITMAP bm;
     if (m_sizeBitmap.LoadBitmap(IDB_BACKGROUND) && m_sizeBitmap.GetBitmap(&bm))
         SetWindowPos(nullptr, 0, 0, bm.bmWidth + 2, bm.bmHeight + 2, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowText("ZR Auto Update");
+    SetWindowText(kAppTitle);
     CenterWindow();
     InitControls();
 }
@@ -166,7 +167,12 @@ void CUpdateDlg::OpenOptionsDialog()
 {
     const VersionTriple& v = m_session.installedVersion;
     COptionDlg dialog(v.major, v.minor, v.patch, nullptr);
+    PlayClickSound();
+    dialog.DoModal();
+}
+
+void CUpdateDlg::PlayClickSound()
+{
     // No default system sound in place of a missing wave file.
     sndPlaySoundA("data\\sound\\beep.wav", SND_ASYNC | SND_NODEFAULT);
-    dialog.DoModal();
 }

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/win/OptionSettings.h"
+
 #include "app/ClientConfig.h"
-#include "app/OptionSettings.h"
 #include "framework/MessageBox.h"
 #include "framework/Text.h"
+
+const char kSettingsKey[] = "SOFTWARE\\Corvane\\ZR\\Config";
 
 namespace {
 
@@ -66,7 +69,7 @@ void MigrateConfigFile(OptionSettings& s, const char* path)
 
 } // namespace
 
-void OptionSettings::LoadSettings(const VersionTriple& installed)
+void LoadSettings(OptionSettings& settings, const VersionTriple& installed)
 {
     DWORD disposition = 0;
     HKEY key = OpenSettingsKey(&disposition);
@@ -78,12 +81,12 @@ void OptionSettings::LoadSettings(const VersionTriple& installed)
         GetCurrentDirectoryA(sizeof(dir), dir);
         LocateConfigFile(dir, path, sizeof(path));
         if (_access(path, 0) != 0) {
-            ClampSettings();
-            WriteAll(key, *this);
+            settings.ClampSettings();
+            WriteAll(key, settings);
         } else {
-            MigrateConfigFile(*this, path);
-            ClampSettings();
-            WriteAll(key, *this);
+            MigrateConfigFile(settings, path);
+            settings.ClampSettings();
+            WriteAll(key, settings);
             DeleteFileA(path);
             char version[16];
             snprintf(version, sizeof(version), "%d.%d", installed.major, installed.minor);
@@ -96,12 +99,12 @@ void OptionSettings::LoadSettings(const VersionTriple& installed)
         if (RegQueryValueExW(key, L"ID", nullptr, &type, reinterpret_cast<BYTE*>(id), &size) ==
                 ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)) {
             id[std::min<size_t>(size / sizeof(wchar_t), 31)] = L'\0';
-            this->id = WideToUtf8(id);
+            settings.id = WideToUtf8(id);
         } else {
             WriteId(key, "");
         }
-        ClampSettings();
-        int* fields[3] = {&soundOn, &musicOn, &resolution};
+        settings.ClampSettings();
+        int* fields[3] = {&settings.soundOn, &settings.musicOn, &settings.resolution};
         for (int i = 0; i < 3; ++i) {
             DWORD value = 0;
             DWORD valueSize = sizeof(value);
@@ -116,7 +119,7 @@ void OptionSettings::LoadSettings(const VersionTriple& installed)
     RegCloseKey(key);
 }
 
-int OptionSettings::SaveSettings(HWND owner)
+int SaveSettings(OptionSettings& settings, HWND owner)
 {
     DWORD disposition = 0;
     HKEY key = OpenSettingsKey(&disposition);
@@ -124,8 +127,8 @@ int OptionSettings::SaveSettings(HWND owner)
         MessageBoxUtf8(owner, "레지스트리를 여는 도중 에러가 발생하였습니다.", "에러", MB_ICONERROR);
         return 0;
     }
-    ClampSettings();
-    WriteAll(key, *this);
+    settings.ClampSettings();
+    WriteAll(key, settings);
     RegCloseKey(key);
     return 1;
 }

@@ -1,12 +1,13 @@
-#include "app/UpdateApp.h"
+#include "app/win/UpdateApp.h"
 
+#include "app/AppTitle.h"
 #include "app/LaunchOptions.h"
 #include "app/Msg.h"
 #include "framework/MessageBox.h"
 #include "ui/UpdateDlg.h"
 
 CUpdateApp::CUpdateApp(const char* defaultConnectHost, int connectPort)
-    : CWinApp("ZR Auto Update"), m_defaultConnectHost(defaultConnectHost), m_connectPort(connectPort)
+    : CWinApp(kAppTitle), m_defaultConnectHost(defaultConnectHost), m_connectPort(connectPort)
 {
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-enum { kExpandLabelText = 146, kCaptionBytes = 1100 };
+enum { kExpandLabelText = 146 };
 
 class EngineExpandHooks : public Bz2ExpandHooks {
 public:

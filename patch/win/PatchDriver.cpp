@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ClientConfig.h"
+#include "app/win/ClientConfig.h"
 #include "app/Msg.h"
 #include "patch/ListFile.h"
 #include "patch/ListScanner.h"
