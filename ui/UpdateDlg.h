@@ -7,15 +7,14 @@
 #include "framework/GdiObject.h"
 #include "framework/ProgressCtrl.h"
 #include "framework/ToolTipCtrl.h"
-#include "ui/DibDialog.h"
-#include "ui/HyperLink.h"
-#include "ui/WebBrowser.h"
-#include "net/PatchServerFrame.h"
 #include "net/win/ConnectionDriver.h"
 #include "net/win/ConnectionView.h"
-#include "ui/LinkLabel.h"
 #include "patch/win/PatchEngine.h"
 #include "patch/win/PatchReporter.h"
+#include "ui/DibDialog.h"
+#include "ui/HyperLink.h"
+#include "ui/LinkLabel.h"
+#include "ui/WebBrowser.h"
 
 #include <memory>
 

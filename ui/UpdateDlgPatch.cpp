@@ -4,9 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-
-#include "app/win/ClientConfig.h"
 #include "app/LaunchOptions.h"
+#include "app/win/ClientConfig.h"
 #include "patch/win/TransferCaption.h"
 #include "ui/UpdateDlg.h"
 

@@ -17,6 +17,7 @@
 #include "app/LaunchOptions.h"
 #include "app/Msg.h"
 #include "framework/WinApp.h"
+#include "net/PatchServerFrame.h"
 #include "net/win/ConnectSocket.h"
 #include "tests/win/TempGameDir.h"
 #include "ui/UpdateDlg.h"
