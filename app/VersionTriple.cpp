@@ -51,3 +51,12 @@ void FormatVersionPlain(const VersionTriple& v, char* out, size_t outSize)
 {
     snprintf(out, outSize, "%d.%d.%d", v.major, v.minor, v.patch);
 }
+
+VersionTriple UnpackVersion(PackedVersion packed)
+{
+    VersionTriple v;
+    v.major = static_cast<unsigned char>((packed >> 16) & 0xFF);
+    v.minor = static_cast<unsigned char>((packed >> 8) & 0xFF);
+    v.patch = static_cast<unsigned char>(packed & 0xFF);
+    return v;
+}

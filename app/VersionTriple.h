@@ -13,6 +13,8 @@ struct VersionTriple {
 typedef int32_t PackedVersion;
 
 PackedVersion PackVersion(const VersionTriple& v);
+// The three bytes of a packed version (bits above the 24 low ones are dropped).
+VersionTriple UnpackVersion(PackedVersion packed);
 
 // Splits the text at '.' (runs of dots count as one separator); each of the first
 // three parts is read like atoi (leading digits, 0 when none) and kept modulo 256.

@@ -11,13 +11,9 @@
 // greeting is never answered. Patch-server frames shorter than 168 bytes are
 // dropped.
 #include "app/LaunchOptions.h"
+#include "net/FrameFormat.h"
 #include "net/FrameHandler.h"
 #include "net/FrameReceiver.h"
-
-enum ReplyOp {
-    kOpGreeting = 0,
-    kOpUpToDate = 2,
-};
 
 // Pops and handles frames until the pool is empty; returns how many were popped.
 // Safe to re-enter from a handler that pumps messages.

@@ -17,6 +17,13 @@ enum {
     kFramePoolSlots = 10,
 };
 
+// Op codes of the connect server's short replies; the patch-server replies are in
+// PatchServerFrame.h.
+enum ReplyOp {
+    kOpGreeting = 0,   // C1 04 00 01: the launcher answers with its version request
+    kOpUpToDate = 2,   // C1 03 02: the client is current
+};
+
 // Op code of a complete frame (at least its header is present).
 inline int FrameOpCode(const unsigned char* frame)
 {

@@ -2,28 +2,27 @@
 
 #include <cstring>
 
-#include "patch/ListScanner.h"
+#include "patch/CatalogueReader.h"
 
 int ParseCatalogueFile(const char* path, PatchSession& s)
 {
     s.versionCount = 0;
-    ListScanner scanner;
-    if (!scanner.Open(path))
+    CatalogueReader reader;
+    if (!reader.Open(path))
         return kCatalogueUnreadable;
 
     int count = 0;
-    for (int token = scanner.ScanToken(); token != kTokenEnd; token = scanner.ScanToken()) {
-        if (token != kTokenName)
-            continue;
-        if (strlen(scanner.tokenText) > kMaxVersionNameLength)
+    while (reader.Next()) {
+        size_t length = strlen(reader.Name());
+        if (length > kMaxVersionNameLength)
             return kCatalogueUnreadable;
         if (count == kMaxVersions - 1)
             return kCatalogueTooMany;
 
         VersionEntry& entry = s.versions[count];
         memset(entry.name, 0, sizeof(entry.name));
-        memcpy(entry.name, scanner.tokenText, strlen(scanner.tokenText));
-        VersionTriple v = ParseVersionText(scanner.tokenText);
+        memcpy(entry.name, reader.Name(), length);
+        VersionTriple v = reader.Version();
         entry.major = v.major;
         entry.minor = v.minor;
         entry.patch = v.patch;

@@ -1,9 +1,7 @@
 #pragma once
 // Reading of the version catalogue into the session's version table.
 //
-// The catalogue lists the versions in the order they are installed. Only name
-// tokens count (a version must be quoted, since 1.02.05 unquoted scans as a number);
-// every other token is ignored. Each name is one version: it is the version's
+// The catalogue is read with CatalogueReader. Each version name is the version's
 // directory on the patch server, and its dot-separated parts give major, minor and
 // patch (empty parts skipped, leading digits of each part, kept modulo 256, a
 // missing part is 0).

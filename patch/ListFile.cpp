@@ -2,38 +2,36 @@
 
 #include <cstring>
 
-#include "patch/ListScanner.h"
+#include "patch/ListReader.h"
 
+const char kListFileName[] = "list.inf";
 const char kTagCompressed[] = "COMPRESSED";
 const char kTagTestServer[] = "TEST_SERVER";
 
 int CountListFiles(const char* path)
 {
-    ListScanner scanner;
-    if (!scanner.Open(path))
+    ListReader reader;
+    if (!reader.Open(path))
         return -1;
 
     int count = 0;
-    for (int token = scanner.ScanToken(); token != kTokenEnd; token = scanner.ScanToken()) {
-        if (token == kTokenName) {
+    for (int item = reader.Next(); item != kListEnd; item = reader.Next()) {
+        if (item == kListFile)
             ++count;
-        } else if (token == kTokenNumber) {
-            // The token after a number is the directory of a switch, not a file.
-            if (scanner.ScanToken() == kTokenEnd)
-                break;
-        }
     }
     return count;
 }
 
 int ListHasTag(const char* path, const char* tag)
 {
-    ListScanner scanner;
-    if (!scanner.Open(path))
+    ListReader reader;
+    if (!reader.Open(path))
         return -1;
 
-    for (int token = scanner.ScanToken(); token != kTokenEnd; token = scanner.ScanToken()) {
-        if (token == kTokenTag && strcmp(scanner.tokenText, tag) == 0)
+    for (int item = reader.Next(); item != kListEnd; item = reader.Next()) {
+        // A tag written where a directory stands still marks the list.
+        bool isTag = item == kListTag || (item == kListDirectory && reader.Token() == kTokenTag);
+        if (isTag && strcmp(reader.Text(), tag) == 0)
             return 1;
     }
     return 0;

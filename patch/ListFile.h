@@ -1,11 +1,9 @@
 #pragma once
-// Small readers of a version's file list "list.inf", each scanning the whole file.
-//
-// In a list, a name is a file entry; a number followed by one more token is a
-// directory switch (that token is the directory, not a file); the tags
-// "COMPRESSED" and "TEST_SERVER" mark the whole list; everything else is ignored.
+// Small readers of a version's file list "list.inf", each reading the whole file
+// with ListReader. The tags "COMPRESSED" and "TEST_SERVER" mark the whole list.
 // Readers show nothing: the caller turns -1 into its own message.
 
+extern const char kListFileName[];   // "list.inf", the local and remote name
 extern const char kTagCompressed[];   // "COMPRESSED"
 extern const char kTagTestServer[];   // "TEST_SERVER"
 

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include "app/AppTitle.h"
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "ui/OptionDlg.h"
 #include "ui/UpdateDlg.h"
@@ -14,10 +15,6 @@ namespace {
 
 // The web site the link shows and opens.
 const char kWebSiteHost[] = "www.zr-online.net";
-// Catalogue entries: the notice page address and the two button tooltips.
-const int kTextNoticeAddress = 10000;
-const int kTextConnectTip = 102;
-const int kTextOptionTip = 2;
 const COLORREF kDialogFill = RGB(223, 223, 223);
 const COLORREF kDialogText = RGB(0, 255, 0);
 const int kToolTipDelayMs = 200;
@@ -78,7 +75,7 @@ void CUpdateDlg::InitControls()
     m_notice.MoveWindow(25, 180, 390, 165, TRUE);
     VARIANT empty;
     VariantInit(&empty);
-    m_notice.Navigate(g_msg.Get(kTextNoticeAddress), &empty, &empty, &empty, &empty);
+    m_notice.Navigate(g_msg.Get(kMsgNoticeAddress), &empty, &empty, &empty, &empty);
     VariantClear(&empty);
 
     m_toolTip.Create(this);
@@ -89,8 +86,8 @@ void CUpdateDlg::InitControls()
     m_connectButton.ShowWindow(SW_HIDE);
     CreateSkinButton(m_optionButton, kOptionLayout, this);
     // The tools name the button windows, so they are registered once those exist.
-    m_toolTip.AddTool(&m_connectButton, g_msg.Get(kTextConnectTip));
-    m_toolTip.AddTool(&m_optionButton, g_msg.Get(kTextOptionTip));
+    m_toolTip.AddTool(&m_connectButton, g_msg.Get(kMsgConnecting));
+    m_toolTip.AddTool(&m_optionButton, g_msg.Get(kMsgOptionsTip));
 
     m_link.MoveWindow(155, 160, 250, 19, TRUE);
     m_link.SetWindowText(kWebSiteHost);

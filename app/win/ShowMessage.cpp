@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
 #include "framework/MessageBox.h"
@@ -16,5 +17,5 @@ void ShowMessageF(const char* format, ...)
     va_start(args, format);
     vsnprintf(text, sizeof(text), format, args);
     va_end(args);
-    MessageBoxUtf8(nullptr, text, g_msg.Get(128), MB_OK);
+    MessageBoxUtf8(nullptr, text, g_msg.Get(kMsgBoxTitle), MB_OK);
 }

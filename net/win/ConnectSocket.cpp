@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "framework/MessageBox.h"
 
@@ -10,13 +11,7 @@ CConnectSocket g_connectSocket;
 
 namespace {
 
-enum {
-    kTextStartupFailed = 141,
-    kTextWrongVersion = 142,
-    kTextCreateFailed = 143,
-    kTextNoWindow = 144,
-    kErrorTextSize = 128,
-};
+enum { kErrorTextSize = 128 };
 
 void ShowSocketError(const char* text)
 {
@@ -68,12 +63,12 @@ int CConnectSocket::Startup()
 {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) {
-        ShowSocketError(g_msg.Get(kTextStartupFailed));
+        ShowSocketError(g_msg.Get(kMsgNetStartupFailed));
         return 0;
     }
     if (LOBYTE(data.wVersion) != 2 || HIBYTE(data.wVersion) != 2) {
         WSACleanup();
-        ShowSocketError(g_msg.Get(kTextWrongVersion));
+        ShowSocketError(g_msg.Get(kMsgNetWrongVersion));
         return 0;
     }
     Close();
@@ -90,7 +85,7 @@ int CConnectSocket::Create(HWND window)
     m_socket = socket(AF_INET, SOCK_STREAM, 0);
     if (m_socket == INVALID_SOCKET) {
         char text[kErrorTextSize];
-        FormatSocketErrorText(text, sizeof(text), g_msg.Get(kTextCreateFailed), WSAGetLastError());
+        FormatSocketErrorText(text, sizeof(text), g_msg.Get(kMsgNetCreateFailed), WSAGetLastError());
         ShowSocketError(text);
         return 0;
     }
@@ -112,7 +107,7 @@ int CConnectSocket::ResolveHost(const char* host, in_addr* out)
 int CConnectSocket::Connect(const char* host, unsigned short port, UINT message)
 {
     if (!m_hWnd) {
-        ShowSocketError(g_msg.Get(kTextNoWindow));
+        ShowSocketError(g_msg.Get(kMsgNetNoWindow));
         return kConnectFailed;
     }
     sockaddr_in address = {};

@@ -5,20 +5,11 @@
 
 #include "net/win/ConnectionDriver.h"
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "net/FrameDispatch.h"
 #include "net/VersionRequest.h"
 #include "net/win/ConnectSocket.h"
-
-namespace {
-
-enum {
-    kTextConnecting = 102,
-    kTextConnectFailed = 107,
-    kTextReady = 126,
-};
-
-} // namespace
 
 ConnectionDriver::ConnectionDriver(ConnectionView& view, PatchSession& session, LaunchOptions& options,
                                    PatchReplyHandler& patch)
@@ -41,7 +32,7 @@ bool ConnectionDriver::OnTimer(UINT_PTR id)
     // One attempt per start of the timer.
     HWND window = m_view.NotifyWindow();
     ::KillTimer(window, kConnectTimer);
-    m_view.ShowStatus(g_msg.Get(kTextConnecting));
+    m_view.ShowStatus(g_msg.Get(kMsgConnecting));
     g_connectSocket.Create(window);
     int result = g_connectSocket.Connect(m_options.connectHost, static_cast<unsigned short>(m_options.connectPort),
                                          WM_SOCKET_NOTIFY);
@@ -57,7 +48,7 @@ bool ConnectionDriver::OnTimer(UINT_PTR id)
 
 void ConnectionDriver::ConnectionFailed()
 {
-    m_view.ShowStatusError(g_msg.Get(kTextConnectFailed));
+    m_view.ShowStatusError(g_msg.Get(kMsgConnectFailed));
     // Blocks like Sleep and handles no message, but as a message wait it lets a
     // system that composes windows off screen put the error text on screen first.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kFailureShowMs, 0);
@@ -108,7 +99,7 @@ void ConnectionDriver::EnterIdle()
 
 void ConnectionDriver::EnterWaiting(int ready)
 {
-    const char* text = g_msg.Get(kTextReady);
+    const char* text = g_msg.Get(kMsgReady);
     if (ready)
         m_view.ShowStatusReady(text);
     else

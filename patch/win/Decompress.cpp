@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "patch/ProgressThrottle.h"
 #include "patch/RedrawPacer.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
-
-enum { kExpandLabelText = 146 };
 
 class EngineExpandHooks : public Bz2ExpandHooks {
 public:
@@ -39,7 +38,7 @@ public:
         if (m_throttle.BarChanged(kUpperBar, pos))
             m_reporter.SetBarPos(kUpperBar, pos);
         char caption[kCaptionBytes];
-        snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kExpandLabelText), percent);
+        snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kMsgExpandingCaption), percent);
         if (m_throttle.CaptionChanged(caption))
             m_reporter.DrawTransferCaption(caption);
     }

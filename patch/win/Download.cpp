@@ -8,20 +8,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
+#include "framework/GdiObject.h"
 #include "patch/ProgressThrottle.h"
 #include "patch/RedrawPacer.h"
+#include "patch/TransferPercent.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
-
-enum {
-    kTextServerBusy = 125,
-    kTextTooManyFiles = 136,
-    kTextCannotSave = 137,
-    kTextDownloading = 145,
-};
 
 enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100 };
 
@@ -47,14 +43,6 @@ bool IsDotEntry(const char* name)
 }
 
 } // namespace
-
-int TransferPercent(uint32_t received, uint32_t size, int scale)
-{
-    if (size == 0)
-        return 0;
-    uint64_t value = static_cast<uint64_t>(received) * static_cast<uint64_t>(scale) / size;
-    return value > static_cast<uint64_t>(scale) ? scale : static_cast<int>(value);
-}
 
 int PatchEngine::AddRemoteFile(const WIN32_FIND_DATAA& found)
 {
@@ -98,7 +86,7 @@ void PatchEngine::ListRemoteFiles()
     InternetCloseHandle(search);
     // Once per listing: a huge directory must not raise one box per extra file.
     if (overflow)
-        ShowMessageF("%s", g_msg.Get(kTextTooManyFiles));
+        ShowMessageF("%s", g_msg.Get(kMsgTooManyFiles));
 }
 
 const RemoteFileEntry* PatchEngine::FindRemoteFile(const char* name) const
@@ -176,13 +164,13 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
     if (m_session.stopped)
         return 0;
     if (!OpenRemoteFile(remoteName)) {
-        m_reporter.ShowStatus(g_msg.Get(kTextServerBusy));
+        m_reporter.ShowStatus(g_msg.Get(kMsgServerBusy));
         return 0;
     }
-    HANDLE local = CreateFileA(localPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (local == INVALID_HANDLE_VALUE) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextCannotSave));
+    ScopedFile local(CreateFileA(localPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!local.IsValid()) {
+        m_reporter.ShowStatusError(g_msg.Get(kMsgCannotSave));
         CloseRemoteFile();
         return 0;
     }
@@ -210,7 +198,7 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
             int pos = TransferPercent(received, total, scale);
             if (throttle.BarChanged(kUpperBar, pos))
                 m_reporter.SetBarPos(kUpperBar, pos);
-            snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kTextDownloading),
+            snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kMsgDownloadingCaption),
                      TransferPercent(received, total, 100));
             if (throttle.CaptionChanged(caption))
                 m_reporter.DrawTransferCaption(caption);
@@ -220,7 +208,7 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
         // Completeness first: a stop handled during the last block does not undo a
         // complete file.
         if (received >= total) {
-            CloseHandle(local);
+            local.Reset();
             DrainRemoteFile();
             CloseRemoteFile();
             return 1;
@@ -229,7 +217,7 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
             break;
     }
     CloseRemoteFile();
-    CloseHandle(local);
+    local.Reset();
     DeleteFileA(localPath);
     return 0;
 }

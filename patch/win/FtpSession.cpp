@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
 #include "patch/Catalogue.h"
@@ -13,17 +14,6 @@
 #include "patch/win/PatchEngine.h"
 
 namespace {
-
-enum {
-    kTextStarting = 108,
-    kTextFetchingCatalogue = 109,
-    kTextReadingCatalogue = 112,
-    kTextCatalogueUnreadable = 113,
-    kTextCatalogueTooLong = 114,
-    kTextDownloadFailed = 116,
-    kTextInternetOpenFailed = 134,
-    kTextFtpConnectFailed = 135,
-};
 
 const char kAgent[] = "PATCH_FTP_DOWNLOAD";
 const char kDefaultCatalogue[] = "version.cvd";
@@ -66,8 +56,8 @@ int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* u
         return 0;
     BusyScope busy(m_busy);
 
-    // The arguments point into a received frame, which later socket notifications
-    // may overwrite once messages are pumped: copy them before anything else.
+    // The arguments are the caller's (a decoded reply, not the received frame): the
+    // session record keeps its own copies for the whole walk.
     CopyField(m_session.ftpHost, host);
     m_session.ftpPort = port;
     CopyField(m_session.ftpUser, user);
@@ -77,7 +67,7 @@ int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* u
     // A session that an earlier failure left open is closed before the new one.
     CloseFtp();
     DeleteFileA(kDefaultCatalogue);
-    m_reporter.ShowStatus(g_msg.Get(kTextStarting));
+    m_reporter.ShowStatus(g_msg.Get(kMsgPatchStarting));
     m_session.selfUpdatePending = 0;
 
     if (!OpenFtp())
@@ -85,11 +75,11 @@ int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* u
     if (!FetchCatalogue())
         return 0;
 
-    m_reporter.ShowStatus(g_msg.Get(kTextReadingCatalogue));
+    m_reporter.ShowStatus(g_msg.Get(kMsgReadingCatalogue));
     int parsed = ParseCatalogueFile(m_session.catalogueName, m_session);
     if (parsed != kCatalogueOk) {
-        m_reporter.ShowStatusError(g_msg.Get(parsed == kCatalogueTooMany ? kTextCatalogueTooLong
-                                                                         : kTextCatalogueUnreadable));
+        m_reporter.ShowStatusError(g_msg.Get(parsed == kCatalogueTooMany ? kMsgCatalogueTooLong
+                                                                         : kMsgCatalogueUnreadable));
         DeleteFileA(m_session.catalogueName);
         return 0;
     }
@@ -105,7 +95,7 @@ int PatchEngine::OpenFtp()
     HINTERNET internet = InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     m_session.internetHandle = internet;
     if (!internet) {
-        ShowMessageF("%s", g_msg.Get(kTextInternetOpenFailed));
+        ShowMessageF("%s", g_msg.Get(kMsgInternetOpenFailed));
         return 0;
     }
     HINTERNET ftp = InternetConnectA(internet, m_session.ftpHost, m_session.ftpPort,
@@ -114,7 +104,7 @@ int PatchEngine::OpenFtp()
     m_session.ftpHandle = ftp;
     if (!ftp) {
         CloseInternetHandle(m_session.internetHandle);
-        ShowMessageF("%s", g_msg.Get(kTextFtpConnectFailed));
+        ShowMessageF("%s", g_msg.Get(kMsgFtpConnectFailed));
         return 0;
     }
     return 1;
@@ -122,11 +112,11 @@ int PatchEngine::OpenFtp()
 
 int PatchEngine::FetchCatalogue()
 {
-    m_reporter.ShowStatus(g_msg.Get(kTextFetchingCatalogue));
+    m_reporter.ShowStatus(g_msg.Get(kMsgFetchingCatalogue));
     // The name comes from the network and becomes a local file name: it must name a
     // file inside the game directory.
     if (!IsSafeRelativePath(m_session.catalogueName)) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextDownloadFailed));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
     DeleteFileA(m_session.catalogueName);
@@ -134,7 +124,7 @@ int PatchEngine::FetchCatalogue()
         !FtpGetFileA(static_cast<HINTERNET>(m_session.ftpHandle), m_session.catalogueName,
                      m_session.catalogueName, FALSE, FILE_ATTRIBUTE_NORMAL,
                      INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_BINARY, 0)) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextDownloadFailed));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
     return 1;
@@ -157,7 +147,7 @@ int PatchEngine::FetchFileList()
     if (!m_session.ftpHandle ||
         !FtpGetFileA(static_cast<HINTERNET>(m_session.ftpHandle), kListFileName, kListFileName,
                      FALSE, FILE_ATTRIBUTE_NORMAL, INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_BINARY, 0)) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextDownloadFailed));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
     return 1;

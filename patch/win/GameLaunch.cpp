@@ -4,17 +4,12 @@
 
 #include <cstdio>
 
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "framework/MessageBox.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
-
-enum {
-    kTextOutOfResources = 131,
-    kTextNotAProgram = 132,
-    kTextProgramNotFound = 133,
-};
 
 enum { kCommandLineBytes = 256 };
 
@@ -38,12 +33,12 @@ int StartFailureText(UINT winExecResult)
 {
     switch (winExecResult) {
     case 0:
-        return kTextOutOfResources;
+        return kMsgStartOutOfResources;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return kTextProgramNotFound;
+        return kMsgStartProgramNotFound;
     case ERROR_BAD_FORMAT:
-        return kTextNotAProgram;
+        return kMsgStartNotAProgram;
     default:
         return 0;
     }

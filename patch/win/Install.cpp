@@ -74,64 +74,68 @@ void ShowInstallError(HWND owner, const std::string& sourcePath)
     MessageBoxW(owner, text.c_str(), kAppTitleWide, MB_OK);
 }
 
+enum LogPass { kLogUnreadable, kLogComplete, kLogCut, kLogStopped };
+
+// Calls visit(line text) for every readable file line of the log, pumping one message
+// after each line. A visit that returns 0 stops the pass, which then reports
+// kLogStopped; otherwise kLogComplete, or kLogCut when the log could not be read to
+// its end; kLogUnreadable when it cannot be opened.
+template <typename Visit>
+LogPass ForEachLoggedFile(const char* logName, PatchReporter& reporter, Visit visit)
+{
+    PatchLogReader reader;
+    if (!reader.Open(logName))
+        return kLogUnreadable;
+    PatchLogLine line;
+    while (reader.NextLine(&line)) {
+        if (line.kind == 'F' && line.readable && !visit(line.text))
+            return kLogStopped;
+        reporter.PumpOneMessage();
+    }
+    return reader.ReadFailed() ? kLogCut : kLogComplete;
+}
+
 } // namespace
 
 int PatchEngine::InstallLoggedFiles()
 {
-    PatchLogReader reader;
-    if (!reader.Open(m_log.FileName()))
-        return 0;
     std::string gameDir = CurrentDirectory();
-    PatchLogLine line;
-    while (reader.NextLine(&line)) {
-        if (line.kind == 'F' && line.readable) {
-            char source[MAX_PATH];
-            char relativeTarget[MAX_PATH];
-            char target[MAX_PATH];
-            int self = 0;
-            bool copied = BuildSourcePath(gameDir, line.text, source) &&
-                          BuildInstallTarget(line.text, relativeTarget, sizeof relativeTarget,
-                                             &self) &&
-                          JoinGamePath(gameDir, relativeTarget, target) &&
-                          CopyFileA(source, target, FALSE);
-            if (!copied) {
-                reader.Close();
-                ShowInstallError(m_reporter.OwnerWindow(), SourcePathForMessage(gameDir, line.text));
-                return 0;
-            }
-            if (self)
-                m_session.selfUpdatePending = 1;
+    std::string failed;
+    LogPass pass = ForEachLoggedFile(m_log.FileName(), m_reporter, [&](const char* logged) {
+        char source[MAX_PATH];
+        char relativeTarget[MAX_PATH];
+        char target[MAX_PATH];
+        int self = 0;
+        bool copied = BuildSourcePath(gameDir, logged, source) &&
+                      BuildInstallTarget(logged, relativeTarget, sizeof relativeTarget, &self) &&
+                      JoinGamePath(gameDir, relativeTarget, target) &&
+                      CopyFileA(source, target, FALSE);
+        if (!copied) {
+            failed = SourcePathForMessage(gameDir, logged);
+            return 0;
         }
-        m_reporter.PumpOneMessage();
-    }
+        if (self)
+            m_session.selfUpdatePending = 1;
+        return 1;
+    });
+    if (pass == kLogStopped)
+        ShowInstallError(m_reporter.OwnerWindow(), failed);
     // A log that could not be read to its end may name files that were not installed.
-    int complete = reader.ReadFailed() ? 0 : 1;
-    reader.Close();
-    return complete;
+    return pass == kLogComplete ? 1 : 0;
 }
 
 int PatchEngine::CleanupLoggedFiles()
 {
-    PatchLogReader reader;
-    if (!reader.Open(m_log.FileName()))
-        return 0;
     std::string gameDir = CurrentDirectory();
-    PatchLogLine line;
-    while (reader.NextLine(&line)) {
-        if (line.kind == 'F' && line.readable) {
-            char source[MAX_PATH];
-            if (!BuildSourcePath(gameDir, line.text, source) || !DeleteFileA(source)) {
-                // The remaining Temp files and the log stay; the next version finds
-                // the log stale and starts a new one.
-                reader.Close();
-                return 1;
-            }
-        }
-        m_reporter.PumpOneMessage();
-    }
-    bool complete = !reader.ReadFailed();
-    reader.Close();
-    if (complete)
+    LogPass pass = ForEachLoggedFile(m_log.FileName(), m_reporter, [&](const char* logged) {
+        char source[MAX_PATH];
+        return BuildSourcePath(gameDir, logged, source) && DeleteFileA(source) ? 1 : 0;
+    });
+    if (pass == kLogUnreadable)
+        return 0;
+    // After a failed delete the remaining Temp files and the log stay; the next
+    // version finds the log stale and starts a new one.
+    if (pass == kLogComplete)
         m_log.DeleteLog();
     return 1;
 }

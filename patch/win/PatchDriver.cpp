@@ -6,31 +6,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/MessageIds.h"
 #include "app/win/ClientConfig.h"
 #include "app/Msg.h"
+#include "framework/GdiObject.h"
+#include "patch/ListCheck.h"
 #include "patch/ListFile.h"
-#include "patch/ListScanner.h"
+#include "patch/ListReader.h"
 #include "patch/PathCheck.h"
 #include "patch/win/PatchEngine.h"
 
-const char kListFileName[] = "list.inf";
-
 namespace {
 
-enum {
-    kTextFiles = 12,
-    kTextVersions = 13,
-    kTextCatalogueUnreadable = 113,
-    kTextListUnreadable = 119,
-    kTextNoVersionDirectory = 120,
-    kTextReadingList = 121,
-    kTextDownloadingFiles = 122,
-    kTextComplete = 123,
-    kTextUpdateFailed = 138,
-    kTextCompleteCaption = 147,
-};
-
-enum { kPathBytes = 260, kDownloadPathBytes = 324, kFtpDirBytes = 256, kSuffixLength = 4 };
+enum { kPathBytes = kListPathBytes, kDownloadPathBytes = 324, kFtpDirBytes = 256 };
 
 const char kTempDir[] = "Temp";
 
@@ -41,15 +29,6 @@ const char kStraySweepArgs[] = "/c del /F *.dat *.bmd *.txt *.OZJ *.OZT *.wav *.
 bool FileExists(const char* path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-VersionTriple UnpackVersion(PackedVersion packed)
-{
-    VersionTriple v;
-    v.major = static_cast<unsigned char>((packed >> 16) & 0xFF);
-    v.minor = static_cast<unsigned char>((packed >> 8) & 0xFF);
-    v.patch = static_cast<unsigned char>(packed & 0xFF);
-    return v;
 }
 
 // Runs the command processor of the system directory (never one found first in the
@@ -72,77 +51,12 @@ void RunHiddenCommand(const char* arguments)
     if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &process))
         return;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ScopedKernelHandle thread(process.hThread);
+    ScopedKernelHandle child(process.hProcess);
+    WaitForSingleObject(child, INFINITE);
 }
 
 } // namespace
-
-int CompressedSuffixOk(const char* name)
-{
-    size_t length = strlen(name);
-    if (length <= kSuffixLength)
-        return 0;
-    const char* suffix = name + length - kSuffixLength;
-    if (suffix[0] != '.')
-        return 0;
-    for (int i = 1; i < kSuffixLength; ++i) {
-        if (suffix[i] == '.' || suffix[i] == '\\' || suffix[i] == '/')
-            return 0;
-    }
-    // The name less its suffix must still name a file.
-    char c = suffix[-1];
-    return c != '\\' && c != '/' ? 1 : 0;
-}
-
-int JoinListPath(const char* directory, const char* name, char* out, size_t outSize)
-{
-    int n = directory[0] ? snprintf(out, outSize, "%s\\%s", directory, name)
-                         : snprintf(out, outSize, "%s", name);
-    if (n < 0 || static_cast<size_t>(n) >= outSize) {
-        if (outSize)
-            out[0] = '\0';
-        return 0;
-    }
-    return 1;
-}
-
-int CheckListEntry(const char* directory, const char* name, int compressed)
-{
-    char relative[kPathBytes];
-    if (!JoinListPath(directory, name, relative, sizeof relative) || !IsSafeRelativePath(relative))
-        return 0;
-    if (!compressed)
-        return 1;
-    if (!CompressedSuffixOk(relative))
-        return 0;
-    relative[strlen(relative) - kSuffixLength] = '\0';
-    return IsSafeRelativePath(relative);
-}
-
-int CheckFileList(const char* path, int compressed)
-{
-    ListScanner scanner;
-    if (!scanner.Open(path))
-        return 0;
-    char directory[kTokenTextSize] = "";
-    for (;;) {
-        int token = scanner.ScanToken();
-        if (token == kTokenEnd)
-            return 1;
-        if (token == kTokenNumber) {
-            if (scanner.ScanToken() == kTokenEnd)
-                return 1;
-            if (scanner.tokenCut || !IsSafeRelativeDirectory(scanner.tokenText))
-                return 0;
-            snprintf(directory, sizeof directory, "%s", scanner.tokenText);
-        } else if (token == kTokenName) {
-            if (scanner.tokenCut || !CheckListEntry(directory, scanner.tokenText, compressed))
-                return 0;
-        }
-    }
-}
 
 void PatchEngine::SetCounter(PatchCounter counter, int labelText, int number, int total)
 {
@@ -227,7 +141,7 @@ int PatchEngine::RunPatch()
             return 0;
         const VersionEntry& entry = m_session.versions[i - 1];
         m_session.installedPacked = PackVersion(m_session.installedVersion);
-        SetCounter(kVersionCounter, kTextVersions, i, count);
+        SetCounter(kVersionCounter, kMsgVersionsCounter, i, count);
         if (entry.packed > m_session.installedPacked) {
             int result = WalkVersion(entry);
             if (result == kVersionFailed)
@@ -240,10 +154,10 @@ int PatchEngine::RunPatch()
 
     // Also after an empty catalogue: the client is current, so the walk reports
     // ready and closes the connection exactly as after a walk.
-    m_reporter.ShowStatus(g_msg.Get(kTextComplete));
+    m_reporter.ShowStatus(g_msg.Get(kMsgUpdateComplete));
     m_reporter.SetBarRange(kUpperBar, count);
-    SetCounter(kVersionCounter, kTextVersions, count, count);
-    m_reporter.DrawTransferCaption(g_msg.Get(kTextCompleteCaption));
+    SetCounter(kVersionCounter, kMsgVersionsCounter, count, count);
+    m_reporter.DrawTransferCaption(g_msg.Get(kMsgCompleteCaption));
     CloseFtp();
     m_session.stopped = 1;
     m_reporter.EnterReady();
@@ -254,12 +168,12 @@ int PatchEngine::ReadListFlags(int& testServer)
 {
     testServer = ListHasTag(kListFileName, kTagTestServer);
     if (testServer < 0) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextCatalogueUnreadable));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgCatalogueUnreadable));
         testServer = 0;
     }
     int compressed = ListHasTag(kListFileName, kTagCompressed);
     if (compressed < 0) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextCatalogueUnreadable));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgCatalogueUnreadable));
         compressed = 0;
     }
     return compressed;
@@ -269,7 +183,7 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
 {
     if (!m_session.ftpHandle ||
         !FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), directory)) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextNoVersionDirectory));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgNoVersionDirectory));
         return 0;
     }
     if (!FetchFileList())
@@ -286,10 +200,10 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
     m_session.listCompressed = compressed;
     m_session.resumeFromLog = m_log.Exists();
 
-    m_reporter.ShowStatus(g_msg.Get(kTextReadingList));
+    m_reporter.ShowStatus(g_msg.Get(kMsgReadingList));
     int total = CountListFiles(kListFileName);
     if (total < 0) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextListUnreadable));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgListUnreadable));
         total = 0;
     }
     m_reporter.SetCounterText(kFileCounter, "");
@@ -297,7 +211,7 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
     // Every name of the list must stay inside the game directory before any of it
     // is created, fetched or installed.
     if (!CheckFileList(kListFileName, compressed)) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextUpdateFailed));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgUpdateFailed));
         return 0;
     }
 
@@ -306,25 +220,20 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
         return 0;  // stopped while the listing's message box was up
     m_reporter.SetBarRange(kLowerBar, total);
 
-    ListScanner scanner;
-    if (!scanner.Open(kListFileName)) {
-        m_reporter.ShowStatusError(g_msg.Get(kTextListUnreadable));
+    ListReader reader;
+    if (!reader.Open(kListFileName)) {
+        m_reporter.ShowStatusError(g_msg.Get(kMsgListUnreadable));
         return 0;
     }
-    m_reporter.ShowStatus(g_msg.Get(kTextDownloadingFiles));
+    m_reporter.ShowStatus(g_msg.Get(kMsgDownloadingFiles));
     ListProgress progress = {1, 0, total};
     char currentDir[kPathBytes] = "";
-    for (;;) {
-        int token = scanner.ScanToken();
-        if (token == kTokenEnd)
-            return 1;
-        if (token == kTokenNumber) {
-            if (scanner.ScanToken() == kTokenEnd)
-                return 1;
-            if (!SwitchDirectory(scanner.tokenText, scanner.tokenCut, currentDir, sizeof currentDir))
+    for (int item = reader.Next(); item != kListEnd; item = reader.Next()) {
+        if (item == kListDirectory) {
+            if (!SwitchDirectory(reader.Text(), reader.Cut(), currentDir, sizeof currentDir))
                 return FailVersion();
-        } else if (token == kTokenName) {
-            int result = scanner.tokenCut ? kEntryFailed : FetchListEntry(scanner.tokenText, currentDir, progress);
+        } else if (item == kListFile) {
+            int result = reader.Cut() ? kEntryFailed : FetchListEntry(reader.Text(), currentDir, progress);
             if (result == kEntryFailed)
                 return FailVersion();
             if (result == kEntrySkipped)
@@ -334,6 +243,7 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
         if (m_session.stopped)
             return 0;  // the Close button has shown the idle state already
     }
+    return 1;
 }
 
 int PatchEngine::FailVersion()
@@ -341,7 +251,7 @@ int PatchEngine::FailVersion()
     // After the Close button the idle state it showed stays; any other failure is
     // reported.
     if (!m_session.stopped)
-        m_reporter.ShowStatusError(g_msg.Get(kTextUpdateFailed));
+        m_reporter.ShowStatusError(g_msg.Get(kMsgUpdateFailed));
     return 0;
 }
 
@@ -373,9 +283,9 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
     char logName[kPathBytes];
     snprintf(logName, sizeof logName, "%s", relative);
     if (compressed)
-        logName[strlen(logName) - kSuffixLength] = '\0';
+        logName[strlen(logName) - kCompressedSuffixLength] = '\0';
 
-    SetCounter(kFileCounter, kTextFiles, progress.fileNumber, progress.total);
+    SetCounter(kFileCounter, kMsgFilesCounter, progress.fileNumber, progress.total);
     if (m_session.resumeFromLog) {
         if (m_log.LogIsStale(m_session.targetPacked)) {
             char version[32];

@@ -12,6 +12,7 @@
 #include "app/PatchSession.h"
 #include "net/FrameHandler.h"
 #include "patch/Bz2Expander.h"
+#include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
 #include "patch/win/PatchReporter.h"
 
@@ -92,26 +93,6 @@ private:
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;
 };
-
-// The local name of a version's file list, "list.inf".
-extern const char kListFileName[];
-
-// received * scale / size without overflow, never above scale; 0 for size 0.
-int TransferPercent(uint32_t received, uint32_t size, int scale);
-
-// Checks on the names of "list.inf" (PatchDriver.cpp). A list's relative path is
-// the current directory, a backslash and the name, or the name alone in the game
-// directory; JoinListPath builds it (0 when it does not fit). In a compressed list a
-// name ends in a four-character suffix "." + three characters, which the driver
-// strips: CompressedSuffixOk tells whether path has one with a name before it.
-// CheckListEntry: 1 when the joined path (and in a compressed list the path less its
-// suffix) stays inside the game directory. CheckFileList scans a whole list and
-// returns 1 only when every directory and every file entry passes, and no token was
-// cut; 0 also when the list cannot be opened.
-int JoinListPath(const char* directory, const char* name, char* out, size_t outSize);
-int CompressedSuffixOk(const char* path);
-int CheckListEntry(const char* directory, const char* name, int compressed);
-int CheckFileList(const char* path, int compressed);
 
 // Game launch (GameLaunch.cpp).
 // The two program names: the game program (8 characters) and the test program (12).

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -27,4 +28,14 @@ inline void RemoveTempDir(const std::string& dir)
         closedir(d);
     }
     rmdir(dir.c_str());
+}
+
+// Writes the bytes as the whole file at path; true when all of them were written.
+inline bool WriteTempFile(const std::string& path, const std::string& bytes)
+{
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && written;
 }

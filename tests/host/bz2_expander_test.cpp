@@ -93,12 +93,7 @@ protected:
     std::string Write(const std::string& name, const std::string& bytes)
     {
         std::string path = Path(name);
-        FILE* f = fopen(path.c_str(), "wb");
-        EXPECT_NE(f, nullptr);
-        if (f) {
-            fwrite(bytes.data(), 1, bytes.size(), f);
-            fclose(f);
-        }
+        EXPECT_TRUE(WriteTempFile(path, bytes));
         return path;
     }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "net/AccountScramble.h"
 #include "tools/connect_server/ReplyFrames.h"
 #include "tools/connect_server/VersionRequest.h"
 
@@ -14,7 +15,7 @@ std::string FieldText(const uint8_t* frame, int offset, int width)
 {
     uint8_t copy[100];
     memcpy(copy, frame + offset, width);
-    ScrambleField(copy, width);
+    Scramble(copy, width);
     return std::string(reinterpret_cast<char*>(copy), strnlen(reinterpret_cast<char*>(copy), width));
 }
 
@@ -77,9 +78,9 @@ TEST(ReplyFrames, ScramblingTwiceRestores)
     uint8_t bytes[7] = {0, 1, 2, 0xFF, 0x5A, 0x3C, 0x96};
     uint8_t copy[7];
     memcpy(copy, bytes, sizeof(bytes));
-    ScrambleField(copy, sizeof(copy));
+    Scramble(copy, sizeof(copy));
     EXPECT_NE(0, memcmp(copy, bytes, sizeof(bytes)));
-    ScrambleField(copy, sizeof(copy));
+    Scramble(copy, sizeof(copy));
     EXPECT_EQ(0, memcmp(copy, bytes, sizeof(bytes)));
 }
 

@@ -145,13 +145,4 @@ TEST_F(DownloadTest, AnOpenThatNeverSucceedsGivesUpAfterAHundredTriesWithText125
     EXPECT_GE(took, 9900u);
 }
 
-TEST(TransferPercentTest, LargeSizesDoNotOverflowAndNeverPassTheScale)
-{
-    EXPECT_EQ(TransferPercent(0, 0, 100), 0);
-    EXPECT_EQ(TransferPercent(2147483647u, 2147483647u, 100), 100);
-    EXPECT_EQ(TransferPercent(2147483647u / 2, 2147483647u, 50), 24);
-    EXPECT_EQ(TransferPercent(5000, 4096, 100), 100);
-    EXPECT_EQ(TransferPercent(1, 3, 100), 33);
-}
-
 } // namespace

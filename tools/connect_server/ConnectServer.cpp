@@ -26,8 +26,7 @@ int64_t NowMs()
 std::string VersionText(PackedVersion packed)
 {
     char text[16];
-    snprintf(text, sizeof(text), "%d.%d.%d", (packed >> 16) & 0xFF, (packed >> 8) & 0xFF,
-             packed & 0xFF);
+    FormatVersionPlain(UnpackVersion(packed), text, sizeof text);
     return text;
 }
 
@@ -318,7 +317,7 @@ void ConnectServer::Answer(Client* client)
 {
     client->answered = true;
     int requestOp = client->request.Op();
-    bool testChannel = (requestOp == 6);
+    bool testChannel = (requestOp == kOpVersionTest);
     CatalogueWatcher& watcher =
         (testChannel && testCatalogue_) ? *testCatalogue_ : catalogue_;
     std::string problem;
@@ -334,7 +333,7 @@ void ConnectServer::Answer(Client* client)
         client->outLength += kUpToDateSize;
         snprintf(text, sizeof(text), "current (newest %s)", VersionText(latest).c_str());
     } else {
-        int replyOp = config_.replyOp[requestOp - 5];
+        int replyOp = config_.replyOp[requestOp - kOpVersionNormal];
         const PatchServerEntry& server = NextPatchServer(testChannel);
         BuildPatchReply(replyOp, server, client->out + client->outLength);
         client->outLength += kPatchReplySize;

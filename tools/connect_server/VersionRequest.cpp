@@ -2,17 +2,19 @@
 
 #include <cstdio>
 
+#include "net/FrameFormat.h"
+
 int VersionRequest::Feed(const uint8_t* data, size_t length)
 {
     for (size_t i = 0; i < length && state_ == kRequestIncomplete; ++i) {
         uint8_t byte = data[i];
         bool good = true;
         if (held_ == 0)
-            good = (byte == 0xC1);
+            good = (byte == kFrameShort);
         else if (held_ == 1)
             good = (byte == kVersionRequestSize);
         else if (held_ == 2)
-            good = (byte >= 5 && byte <= 7);
+            good = (byte >= kOpVersionNormal && byte <= kOpVersionLocal);
         if (!good) {
             snprintf(problem_, sizeof(problem_), "bad frame (byte %u is 0x%02X)",
                      static_cast<unsigned>(held_), byte);

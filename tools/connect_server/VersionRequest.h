@@ -5,14 +5,13 @@
 #include <cstdint>
 
 #include "app/VersionTriple.h"
+#include "net/VersionRequest.h"
 
 enum RequestState {
     kRequestIncomplete = 0,
     kRequestComplete = 1,
     kRequestBad = 2,
 };
-
-enum { kVersionRequestSize = 6 };
 
 class VersionRequest {
 public:

@@ -13,6 +13,10 @@
 #include <cstring>
 #include <vector>
 
+#include "net/FrameFormat.h"
+#include "net/PatchServerFrame.h"
+#include "net/VersionRequest.h"
+
 namespace {
 
 double NowMs()
@@ -34,9 +38,9 @@ struct LoadClient {
 // Size of the frame at the start of `data`, or 0 while its header is incomplete.
 size_t FrameSize(const uint8_t* data, size_t held)
 {
-    if (held >= 2 && data[0] == 0xC1)
+    if (held >= 2 && data[0] == kFrameShort)
         return data[1];
-    if (held >= 3 && data[0] == 0xC2)
+    if (held >= 3 && data[0] == kFrameLong)
         return (static_cast<size_t>(data[1]) << 8) | data[2];
     return 0;
 }
@@ -112,8 +116,9 @@ void Runner::HandleEvent(LoadClient& client)
             client.greeted = true;
             client.held -= 4;
             memmove(client.in, client.in + 4, client.held);
-            uint8_t request[6] = {0xC1, 6, static_cast<uint8_t>(options_.op),
-                                  options_.version[0], options_.version[1], options_.version[2]};
+            uint8_t request[kVersionRequestSize] = {
+                kFrameShort, kVersionRequestSize, static_cast<uint8_t>(options_.op),
+                options_.version[0], options_.version[1], options_.version[2]};
             if (send(client.fd, request, sizeof(request), MSG_NOSIGNAL) != sizeof(request)) {
                 Finish(client, false, 0);
                 return;
@@ -121,8 +126,9 @@ void Runner::HandleEvent(LoadClient& client)
         }
         size_t size = FrameSize(client.in, client.held);
         if (size != 0 && client.held >= size) {
-            int op = (client.in[0] == 0xC2) ? client.in[3] : client.in[2];
-            bool valid = (op == 2 && size == 3) || ((op == 1 || op == 5 || op == 7) && size >= 168);
+            int op = FrameOpCode(client.in);
+            bool patch = op == kOpPatchServer || op == kOpPatchServerRelease || op == kOpPatchServerLocal;
+            bool valid = (op == kOpUpToDate && size == 3) || (patch && size >= kPatchFrameMinSize);
             Finish(client, valid, op);
             return;
         }

@@ -4,27 +4,25 @@
 #include <cstdio>
 #include <cstring>
 
-#include "patch/ListScanner.h"
+#include "patch/CatalogueReader.h"
 
 int ReadCatalogue(const std::string& path, std::vector<CatalogueVersion>& versions,
                   std::string& error)
 {
     versions.clear();
-    ListScanner scanner;
-    if (!scanner.Open(path.c_str())) {
+    CatalogueReader reader;
+    if (!reader.Open(path.c_str())) {
         error = "cannot read the catalogue " + path + ": " + strerror(errno);
         return 0;
     }
-    for (int token = scanner.ScanToken(); token != kTokenEnd; token = scanner.ScanToken()) {
-        if (token != kTokenName)
-            continue;
-        if (scanner.tokenCut) {
+    while (reader.Next()) {
+        if (reader.Cut()) {
             error = "the catalogue " + path + " holds a name longer than 99 characters";
             return 0;
         }
         CatalogueVersion version;
-        version.name = scanner.tokenText;
-        version.packed = PackVersion(ParseVersionText(scanner.tokenText));
+        version.name = reader.Name();
+        version.packed = PackVersion(reader.Version());
         versions.push_back(version);
     }
     return 1;
@@ -45,7 +43,6 @@ std::string AppendToCatalogueText(const std::string& existing, const std::string
 std::string PackedVersionText(PackedVersion packed)
 {
     char text[16];
-    snprintf(text, sizeof(text), "%d.%d.%d", (packed >> 16) & 0xFF, (packed >> 8) & 0xFF,
-             packed & 0xFF);
+    FormatVersionPlain(UnpackVersion(packed), text, sizeof text);
     return text;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The version catalogue in the FTP root: one quoted version directory name per line,
-// oldest first, read with the launcher's own scanner.
+// oldest first, read with the launcher's own CatalogueReader.
 #include <string>
 #include <vector>
 

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "patch/ListCheck.h"
+#include "patch/ListFile.h"
+
 enum {
     kMaxListTokenChars = 99,        // names and directories in "list.inf" (scanner buffer)
     kMaxVersionDirChars = 8,        // version directory name in the catalogue
@@ -11,11 +14,10 @@ enum {
     kMaxLocalPathChars = 259,       // "Temp\" + relative path, in the launcher's buffers
     kMaxCatalogueVersions = 999,
     kMaxCatalogueNameChars = 19,    // the connect server's reply field
-    kSuffixChars = 4,
+    kSuffixChars = kCompressedSuffixLength,
 };
 
 const uint64_t kMaxShippedFileSize = 0x7FFFFFFFull;   // sizes are signed 32-bit
-const char kListFileName[] = "list.inf";
 const char kTempDirPrefix[] = "Temp\\";
 
 // '/'-separated relative path to the launcher's '\'-separated form.

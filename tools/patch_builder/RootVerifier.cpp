@@ -8,7 +8,7 @@
 #include <set>
 
 #include "patch/ListFile.h"
-#include "patch/ListScanner.h"
+#include "patch/ListReader.h"
 #include "patch/PathCheck.h"
 #include "tools/patch_builder/Bzip2File.h"
 #include "tools/patch_builder/CatalogueFile.h"
@@ -28,7 +28,8 @@ public:
 private:
     void Problem(const std::string& what) { problems_.push_back(label_ + ": " + what); }
     void CheckEntryCount();
-    void SwitchDirectory(ListScanner& scanner);
+    void ReportBadSwitch();
+    void SwitchDirectory(const ListReader& reader);
     void CheckFile(const std::string& name);
 
     std::string directory_;
@@ -58,16 +59,20 @@ void VersionChecker::CheckEntryCount()
                 " entries; the launcher finds only the first 999");
 }
 
-void VersionChecker::SwitchDirectory(ListScanner& scanner)
+void VersionChecker::ReportBadSwitch()
 {
-    int token = scanner.ScanToken();
-    if (token != kTokenName) {
-        Problem("a directory switch is not followed by a quoted directory name "
-                "(a number directly before a quote swallows the quote)");
+    Problem("a directory switch is not followed by a quoted directory name "
+            "(a number directly before a quote swallows the quote)");
+}
+
+void VersionChecker::SwitchDirectory(const ListReader& reader)
+{
+    if (reader.Token() != kTokenName) {
+        ReportBadSwitch();
         return;
     }
-    std::string dir = scanner.tokenText;
-    if (scanner.tokenCut)
+    std::string dir = reader.Text();
+    if (reader.Cut())
         Problem("directory \"" + dir + "...\" is longer than 99 characters");
     if (!IsSafeRelativeDirectory(dir.c_str()))
         Problem("directory \"" + dir + "\" fails the launcher's path check");
@@ -122,24 +127,26 @@ void VersionChecker::Run()
         Problem("the version directory is missing");
         return;
     }
-    ListScanner scanner;
-    if (!scanner.Open(list.c_str())) {
+    ListReader reader;
+    if (!reader.Open(list.c_str())) {
         Problem(std::string("the version directory has no ") + kListFileName);
         return;
     }
     compressed_ = ListHasTag(list.c_str(), kTagCompressed) == 1;
     CheckEntryCount();
-    for (int token = scanner.ScanToken(); token != kTokenEnd; token = scanner.ScanToken()) {
-        if (token == kTokenNumber) {
-            SwitchDirectory(scanner);
-        } else if (token == kTokenName) {
-            if (scanner.tokenCut)
-                Problem(std::string("a name longer than 99 characters: \"") + scanner.tokenText +
+    for (int item = reader.Next(); item != kListEnd; item = reader.Next()) {
+        if (item == kListDirectory) {
+            SwitchDirectory(reader);
+        } else if (item == kListFile) {
+            if (reader.Cut())
+                Problem(std::string("a name longer than 99 characters: \"") + reader.Text() +
                         "...\"");
             else
-                CheckFile(scanner.tokenText);
+                CheckFile(reader.Text());
         }
     }
+    if (reader.EndedInSwitch())
+        ReportBadSwitch();
 }
 
 } // namespace

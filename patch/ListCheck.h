@@ -1,0 +1,19 @@
+#pragma once
+// Checks on the names of "list.inf" before anything of a version is fetched.
+//
+// A list's relative path is the current directory, a backslash and the name, or the
+// name alone in the game directory; JoinListPath builds it (0 when it does not fit).
+// In a compressed list a name ends in a four-character suffix "." + three characters,
+// which the driver strips: CompressedSuffixOk tells whether path has one with a name
+// before it. CheckListEntry: 1 when the joined path (and in a compressed list the path
+// less its suffix) stays inside the game directory. CheckFileList reads a whole list
+// and returns 1 only when every directory and every file entry passes, and no name
+// was cut; 0 also when the list cannot be opened.
+#include <cstddef>
+
+enum { kCompressedSuffixLength = 4, kListPathBytes = 260 };
+
+int JoinListPath(const char* directory, const char* name, char* out, size_t outSize);
+int CompressedSuffixOk(const char* path);
+int CheckListEntry(const char* directory, const char* name, int compressed);
+int CheckFileList(const char* path, int compressed);
