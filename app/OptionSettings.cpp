@@ -1,7 +1,5 @@
 #include "app/OptionSettings.h"
 
-const char kSettingsKey[] = "SOFTWARE\\Corvane\\ZR\\Config";
-
 void OptionSettings::ClampSettings()
 {
     if (resolution < 0 || resolution > 3)

@@ -1,12 +1,7 @@
 #pragma once
-// The player's settings kept in the registry key "SOFTWARE\Corvane\ZR\Config" of the
-// current user: account ID, sound, music and screen resolution. The options dialog
-// holds them; an older "config.ini" that still carries them is migrated once.
+// The player's settings: account ID, sound, music and screen resolution. The options
+// dialog holds them; app/win/OptionSettings.h keeps them in the registry.
 #include <string>
-
-#include "app/VersionTriple.h"
-
-typedef struct HWND__* HWND;
 
 struct OptionSettings {
     enum { kMaxStoredIdChars = 63 };   // the longest stored ID that is read
@@ -22,12 +17,4 @@ struct OptionSettings {
     // Forces each value into its range: resolution 0..3 (else 2), sound 0..1 (else 1),
     // music 0..1 (else 0).
     void ClampSettings();
-    // Fills the fields from the registry, creating the key with defaults, or migrating
-    // an older config.ini of the current directory when the key is new.
-    void LoadSettings(const VersionTriple& installed);
-    // Clamps and writes the four values; 0 (after a message box owned by `owner`)
-    // when the key cannot be opened.
-    int SaveSettings(HWND owner);
 };
-
-extern const char kSettingsKey[];

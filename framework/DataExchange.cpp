@@ -27,11 +27,7 @@ void DDX_Text(CDataExchange* dx, int id, std::string& value)
     if (!wnd)
         return;
     if (dx->m_bSaveAndValidate) {
-        int n = GetWindowTextLengthW(wnd);
-        std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-        GetWindowTextW(wnd, &text[0], n + 1);
-        text.resize(static_cast<size_t>(n));
-        value = WideToUtf8(text.c_str());
+        value = WideToUtf8(WindowTextOf(wnd).c_str());
     } else {
         SetWindowTextW(wnd, Utf8ToWide(value.c_str()).c_str());
     }

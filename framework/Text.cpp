@@ -28,3 +28,12 @@ std::string WideToUtf8(const wchar_t* text)
     out.resize(static_cast<size_t>(n - 1));
     return out;
 }
+
+std::wstring WindowTextOf(HWND wnd)
+{
+    int n = GetWindowTextLengthW(wnd);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(wnd, &text[0], n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}

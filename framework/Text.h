@@ -8,3 +8,5 @@ std::wstring Utf8ToWide(const char* text);
 std::string WideToUtf8(const wchar_t* text);
 // ANSI (system code page) byte strings, such as file names from the patch server.
 std::wstring AnsiToWide(const char* text);
+// The whole text of a window, wide.
+std::wstring WindowTextOf(HWND wnd);

@@ -95,11 +95,7 @@ void CWnd::SetWindowText(const char* utf8Text)
 
 std::string CWnd::GetWindowText() const
 {
-    int n = GetWindowTextLengthW(m_hWnd);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(m_hWnd, &text[0], n + 1);
-    text.resize(static_cast<size_t>(n));
-    return WideToUtf8(text.c_str());
+    return WideToUtf8(WindowTextOf(m_hWnd).c_str());
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add)

@@ -23,8 +23,8 @@ file_count=${2:-2000}
 
 bash scripts/setup.sh >/dev/null
 zr_build_windows >/dev/null
+# The Windows build makes the benchmark program (tests/bench/CMakeLists.txt).
 exe=$ZR_BUILD/win/bench_patch.exe
-zr_build_bench tests/bench/patch/bench_patch.cpp "$exe"
 
 work=$(mktemp -d "$ZR_BUILD/bench-patch.XXXXXX")
 ftp_pid=

@@ -28,19 +28,6 @@ zr_build_windows() {
   cmake --build "$ZR_BUILD/win" -j2
 }
 
-# Builds one Windows benchmark program from its single source file against the
-# Windows tree's zrlib, libbz2 and libsodium (run zr_build_windows first):
-# zr_build_bench SRC EXE
-zr_build_bench() {
-  x86_64-w64-mingw32-g++-posix -O2 -std=c++17 -Wall -Wextra \
-    -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 \
-    -I"$ZR_ROOT" -isystem "$ZR_BUILD/third_party/bzip2-1.0.8" \
-    "$1" -o "$2" "$ZR_BUILD/win/libzrlib.a" "$ZR_BUILD/win/libzr_bz2.a" "$ZR_BUILD/win/libzr_sodium.a" \
-    -static -static-libgcc -static-libstdc++ \
-    -luser32 -lgdi32 -lcomctl32 -lws2_32 -lwininet -ladvapi32 -lwinmm -lshell32 -lole32 \
-    -loleaut32 -luuid
-}
-
 ZR_XVFB_PID=
 # Starts Xvfb on a free display number and exports DISPLAY.
 zr_start_xvfb() {

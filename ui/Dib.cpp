@@ -12,8 +12,7 @@ CDib::~CDib()
 
 void CDib::FreeImage()
 {
-    free(m_header);
-    m_header = nullptr;
+    m_header.reset();
     m_bits.reset();
     m_bitsSize = 0;
 }
@@ -78,8 +77,7 @@ const char* CDib::CopyOrFail(HDC dc, HBITMAP bitmap)
     m_bitsSize = bitsSize;
 
     int entries = ColorTableEntries(bm.bmBitsPixel);
-    free(m_header);
-    m_header = static_cast<BITMAPINFO*>(calloc(1, sizeof(BITMAPINFOHEADER) + 4 * static_cast<size_t>(entries)));
+    m_header.reset(static_cast<BITMAPINFO*>(calloc(1, sizeof(BITMAPINFOHEADER) + 4 * static_cast<size_t>(entries))));
     if (!m_header)
         return "could not allocate BITMAPINFO struct\n";
 
@@ -93,7 +91,7 @@ const char* CDib::CopyOrFail(HDC dc, HBITMAP bitmap)
     h.biSizeImage = static_cast<DWORD>((((bm.bmBitsPixel * bm.bmWidth + 31) / 8) & ~3) * bm.bmHeight);
 
     // The colour table is filled by the same call; it is not part of the bits block.
-    int lines = GetDIBits(dc, bitmap, 0, static_cast<WORD>(bm.bmHeight), m_bits.get(), m_header, DIB_RGB_COLORS);
+    int lines = GetDIBits(dc, bitmap, 0, static_cast<WORD>(bm.bmHeight), m_bits.get(), m_header.get(), DIB_RGB_COLORS);
     if (lines != bm.bmHeight)
         return "call to GetDIBits did not return full number of requested scan lines\n";
     BuildPalette();
@@ -111,8 +109,8 @@ BOOL CDib::BuildPalette()
         count = entries;
     if (count <= 0)
         return FALSE;
-    LOGPALETTE* logical = static_cast<LOGPALETTE*>(
-        calloc(1, sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<size_t>(count)));
+    std::unique_ptr<LOGPALETTE, FreeBlock> logical(static_cast<LOGPALETTE*>(
+        calloc(1, sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * static_cast<size_t>(count))));
     if (!logical)
         return FALSE;
     logical->palVersion = 0x300;
@@ -126,9 +124,8 @@ BOOL CDib::BuildPalette()
         out[i].peFlags = 0;
     }
     std::unique_ptr<CPalette> palette(new (std::nothrow) CPalette);
-    if (palette && palette->CreatePalette(logical))
+    if (palette && palette->CreatePalette(logical.get()))
         m_palette = std::move(palette);
-    free(logical);
     return m_palette ? TRUE : FALSE;
 }
 
@@ -141,7 +138,7 @@ void CDib::DrawStretched(HDC dc, int x, int y, int width, int height)
         SetStretchBltMode(dc, COLORONCOLOR);
     }
     if (m_header && m_bits)
-        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), Height(), m_bits.get(), m_header,
+        StretchDIBits(dc, x, y, width, height, 0, 0, Width(), Height(), m_bits.get(), m_header.get(),
                       DIB_RGB_COLORS, SRCCOPY);
     if (m_palette)
         SelectPalette(dc, previous, FALSE);

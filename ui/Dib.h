@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 
 #include "framework/GdiObject.h"
@@ -32,7 +33,7 @@ public:
     int Width() const { return m_header ? m_header->bmiHeader.biWidth : 0; }
     int Height() const { return m_header ? m_header->bmiHeader.biHeight : 0; }
     const BYTE* Bits() const { return m_bits.get(); }
-    const BITMAPINFO* Header() const { return m_header; }
+    const BITMAPINFO* Header() const { return m_header.get(); }
     CPalette* Palette() const { return m_palette.get(); }
     size_t BitsSize() const { return m_bitsSize; }
     // Why the last copy failed (a developer's text, never shown), or null.
@@ -48,7 +49,12 @@ private:
     const char* CopyOrFail(HDC dc, HBITMAP bitmap);
     void FreeImage();
 
-    BITMAPINFO* m_header = nullptr;   // BITMAPINFOHEADER + colour table, owned
+    // Blocks of calloc, freed with free: a header followed by its table.
+    struct FreeBlock {
+        void operator()(void* block) const { free(block); }
+    };
+
+    std::unique_ptr<BITMAPINFO, FreeBlock> m_header;   // BITMAPINFOHEADER + colour table
     std::unique_ptr<BYTE[]> m_bits;
     std::unique_ptr<CPalette> m_palette;
     size_t m_bitsSize = 0;

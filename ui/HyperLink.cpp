@@ -32,15 +32,6 @@ std::string WideToAnsi(const std::wstring& wide)
     return out;
 }
 
-std::wstring WindowTextOf(HWND wnd)
-{
-    int n = GetWindowTextLengthW(wnd);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(wnd, &text[0], n + 1);
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
-
 // Paints what the parent shows behind the control into the control's DC, so text
 // drawn transparently never lands on the text of an earlier paint.
 void PaintParentBackground(HWND control, HDC dc)

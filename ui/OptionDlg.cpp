@@ -33,7 +33,7 @@ COptionDlg::COptionDlg(int major, int minor, int patch, CWnd* parent) : CDibDial
     m_version.minor = static_cast<unsigned char>(minor);
     m_version.patch = static_cast<unsigned char>(patch);
     // The key is created (and an older config.ini migrated) even if the player cancels.
-    m_settings.LoadSettings(m_version);
+    LoadSettings(m_settings, m_version);
 }
 
 COptionDlg::~COptionDlg() = default;
@@ -109,6 +109,6 @@ void COptionDlg::OnOK()
 void COptionDlg::OnSave()
 {
     UpdateData(TRUE);   // saved even when the ID fails its length check
-    m_settings.SaveSettings(m_hWnd);
+    SaveSettings(m_settings, m_hWnd);
     EndDialog(0);
 }

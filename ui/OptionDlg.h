@@ -3,7 +3,7 @@
 // music and the game's screen resolution. The settings are loaded from the registry
 // (migrating an older config.ini) as soon as the object exists, and written back only
 // by the Save button.
-#include "app/OptionSettings.h"
+#include "app/win/OptionSettings.h"
 #include "framework/BitmapButton.h"
 #include "ui/DibDialog.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/ClientConfig.h"
+#include "app/win/ClientConfig.h"
 #include "app/LaunchOptions.h"
 #include "ui/res/resource.h"
 
@@ -33,6 +33,7 @@ CUpdateDlg::CUpdateDlg() : CDibDialog(IDD_UPDATE)
     m_session.listCompressed = 0;
     m_session.resumeFromLog = 0;
     m_engine.reset(new PatchEngine(m_session, g_launchOptions, *this));
+    m_driver.reset(new ConnectionDriver(*this, m_session, g_launchOptions, *m_engine));
 }
 
 CUpdateDlg::~CUpdateDlg() = default;

@@ -1,30 +1,24 @@
 #pragma once
-// CUpdateDlg: the launcher's main window. It holds the update session record and runs
-// the connection driver, the patch engine and the game launch; each concern lives in
-// its own source file (net/win, patch/win, ui).
+// CUpdateDlg: the launcher's main window and the place where its parts meet. It holds
+// the update session record, owns the connection driver and the patch engine, shows
+// what both report, and hands the driver's patch-server replies to the engine.
 #include "app/PatchSession.h"
 #include "framework/BitmapButton.h"
 #include "framework/GdiObject.h"
 #include "framework/ProgressCtrl.h"
 #include "framework/ToolTipCtrl.h"
-#include "ui/DibDialog.h"
-#include "ui/HyperLink.h"
-#include "ui/WebBrowser.h"
-#include "net/FrameHandler.h"
-#include "net/PatchServerFrame.h"
-#include "ui/LinkLabel.h"
+#include "net/win/ConnectionDriver.h"
+#include "net/win/ConnectionView.h"
 #include "patch/win/PatchEngine.h"
 #include "patch/win/PatchReporter.h"
+#include "ui/DibDialog.h"
+#include "ui/HyperLink.h"
+#include "ui/LinkLabel.h"
+#include "ui/WebBrowser.h"
 
 #include <memory>
 
-// Socket events of the connect socket (WSAAsyncSelect): lParam holds the event in its
-// low word and the error code in its high word; wParam is the socket.
-#define WM_SOCKET_NOTIFY (WM_USER + 1000)
-// One-shot timer that starts a connection attempt.
-enum { kConnectTimer = 1, kConnectDelayMs = 100, kFailureShowMs = 500 };
-
-class CUpdateDlg : public CDibDialog, public FrameHandler, public PatchReporter {
+class CUpdateDlg : public CDibDialog, public ConnectionView, public PatchReporter {
 public:
     CUpdateDlg();
     ~CUpdateDlg() override;
@@ -42,27 +36,29 @@ public:
     void OnCloseButton();
 
     // Status line in its three styles (black on white, white on red, black on grey),
-    // repainted at once; and one step of the message loop for long work.
+    // repainted at once; and one step of the message loop for long work
+    // (UpdateDlgStatus.cpp).
     void ShowStatus(const char* text) override;
     void ShowStatusError(const char* text) override;
-    void ShowStatusReady(const char* text);
+    void ShowStatusReady(const char* text) override;
     void PumpOneMessage() override;
     CLinkLabel& StatusLine() { return m_status; }
 
-    // Connection driver: socket library, "zr.tmp", "Temp" and the first attempt.
+    // The connection driver's window: the Connect button and the events' target.
+    void ShowConnectButton(bool shown) override;
+    HWND NotifyWindow() override;
+    ConnectionDriver& Driver() { return *m_driver; }
+
+    // Connection: the Connect button's stand-in where the skin made none, then the
+    // driver's first attempt; the timer and socket events go to the driver.
     void StartNetwork();
     void OnTimer(UINT_PTR id);
     LRESULT OnSocketNotify(WPARAM wParam, LPARAM lParam);
-    // Connect button while not ready: hide it and start a new attempt.
+    // Connect button: the game launch once ready, otherwise a new attempt.
     void OnConnectButton();
-    void EnterReady() override;
-    void EnterIdle();
-    void SendVersion() override;
-    // A patch-server reply starts the patch engine's session and version walk.
-    int BeginPatch(const char* host, unsigned short port, const char* user,
-                   const char* password, const char* catalogue) override;
 
     // What the patch engine shows and does through the window (UpdateDlgPatch.cpp).
+    void EnterReady() override;
     void SetBarRange(PatchBar bar, int high) override;
     void SetBarPos(PatchBar bar, int pos) override;
     void SetCounterText(PatchCounter counter, const char* text) override;
@@ -108,8 +104,11 @@ private:
     CLinkLabel m_status;
     CLinkLabel m_versionCounter;
     CLinkLabel m_fileCounter;
-    // Created with the dialog; works on m_session and reports through this window.
+    // Created with the dialog; work on m_session and report through this window.
     std::unique_ptr<PatchEngine> m_engine;
+    std::unique_ptr<ConnectionDriver> m_driver;
 
-    void ConnectionFailed();
+    CProgressCtrl& Bar(PatchBar bar);
+    // The click sound of the Option and Connect buttons.
+    void PlayClickSound();
 };

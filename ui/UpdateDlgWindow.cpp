@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "app/AppTitle.h"
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "ui/OptionDlg.h"
 #include "ui/UpdateDlg.h"
@@ -13,10 +15,6 @@ namespace {
 
 // The web site the link shows and opens.
 const char kWebSiteHost[] = "www.zr-online.net";
-// Catalogue entries: the notice page address and the two button tooltips.
-const int kTextNoticeAddress = 10000;
-const int kTextConnectTip = 102;
-const int kTextOptionTip = 2;
 const COLORREF kDialogFill = RGB(223, 223, 223);
 const COLORREF kDialogText = RGB(0, 255, 0);
 // The light panel of the background image under the bars and counters.
@@ -63,7 +61,7 @@ void CUpdateDlg::InitWindow()
     BITMAP bm;
     if (m_sizeBitmap.LoadBitmap(IDB_BACKGROUND) && m_sizeBitmap.GetBitmap(&bm))
         SetWindowPos(nullptr, 0, 0, bm.bmWidth + 2, bm.bmHeight + 2, SWP_NOMOVE | SWP_NOZORDER);
-    SetWindowText("ZR Auto Update");
+    SetWindowText(kAppTitle);
     CenterWindow();
     InitControls();
 }
@@ -79,7 +77,7 @@ void CUpdateDlg::InitControls()
     m_notice.MoveWindow(25, 180, 390, 165, TRUE);
     VARIANT empty;
     VariantInit(&empty);
-    m_notice.Navigate(g_msg.Get(kTextNoticeAddress), &empty, &empty, &empty, &empty);
+    m_notice.Navigate(g_msg.Get(kMsgNoticeAddress), &empty, &empty, &empty, &empty);
     VariantClear(&empty);
 
     m_toolTip.Create(this);
@@ -90,8 +88,8 @@ void CUpdateDlg::InitControls()
     m_connectButton.ShowWindow(SW_HIDE);
     CreateSkinButton(m_optionButton, kOptionLayout, this);
     // The tools name the button windows, so they are registered once those exist.
-    m_toolTip.AddTool(&m_connectButton, g_msg.Get(kTextConnectTip));
-    m_toolTip.AddTool(&m_optionButton, g_msg.Get(kTextOptionTip));
+    m_toolTip.AddTool(&m_connectButton, g_msg.Get(kMsgConnecting));
+    m_toolTip.AddTool(&m_optionButton, g_msg.Get(kMsgOptionsTip));
 
     m_link.MoveWindow(155, 160, 250, 19, TRUE);
     m_link.SetWindowText(kWebSiteHost);
@@ -170,7 +168,12 @@ void CUpdateDlg::OpenOptionsDialog()
 {
     const VersionTriple& v = m_session.installedVersion;
     COptionDlg dialog(v.major, v.minor, v.patch, nullptr);
+    PlayClickSound();
+    dialog.DoModal();
+}
+
+void CUpdateDlg::PlayClickSound()
+{
     // No default system sound in place of a missing wave file.
     sndPlaySoundA("data\\sound\\beep.wav", SND_ASYNC | SND_NODEFAULT);
-    dialog.DoModal();
 }

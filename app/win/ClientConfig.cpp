@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "app/ClientConfig.h"
+#include "app/win/ClientConfig.h"
 
 namespace {
 

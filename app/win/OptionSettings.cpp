@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/win/OptionSettings.h"
+
 #include "app/ClientConfig.h"
-#include "app/OptionSettings.h"
 #include "framework/MessageBox.h"
 #include "framework/Text.h"
+
+const char kSettingsKey[] = "SOFTWARE\\Corvane\\ZR\\Config";
 
 namespace {
 
@@ -90,7 +93,7 @@ void ReadId(HKEY key, OptionSettings& s)
 
 } // namespace
 
-void OptionSettings::LoadSettings(const VersionTriple& installed)
+void LoadSettings(OptionSettings& settings, const VersionTriple& installed)
 {
     DWORD disposition = 0;
     HKEY key = OpenSettingsKey(&disposition);
@@ -102,21 +105,21 @@ void OptionSettings::LoadSettings(const VersionTriple& installed)
         GetCurrentDirectoryA(sizeof(dir), dir);
         LocateConfigFile(dir, path, sizeof(path));
         if (_access(path, 0) != 0) {
-            ClampSettings();
-            WriteAll(key, *this);
+            settings.ClampSettings();
+            WriteAll(key, settings);
         } else {
-            MigrateConfigFile(*this, path);
-            ClampSettings();
-            WriteAll(key, *this);
+            MigrateConfigFile(settings, path);
+            settings.ClampSettings();
+            WriteAll(key, settings);
             DeleteFileA(path);
             char version[16];
             snprintf(version, sizeof(version), "%d.%d", installed.major, installed.minor);
             WritePrivateProfileStringA("LOGIN", "Version", version, path);
         }
     } else {
-        ReadId(key, *this);
-        ClampSettings();
-        int* fields[3] = {&soundOn, &musicOn, &resolution};
+        ReadId(key, settings);
+        settings.ClampSettings();
+        int* fields[3] = {&settings.soundOn, &settings.musicOn, &settings.resolution};
         for (int i = 0; i < 3; ++i) {
             DWORD value = 0;
             DWORD valueSize = sizeof(value);
@@ -131,7 +134,7 @@ void OptionSettings::LoadSettings(const VersionTriple& installed)
     RegCloseKey(key);
 }
 
-int OptionSettings::SaveSettings(HWND owner)
+int SaveSettings(OptionSettings& settings, HWND owner)
 {
     DWORD disposition = 0;
     HKEY key = OpenSettingsKey(&disposition);
@@ -139,11 +142,11 @@ int OptionSettings::SaveSettings(HWND owner)
         MessageBoxUtf8(owner, "레지스트리를 여는 도중 에러가 발생하였습니다.", "에러", MB_ICONERROR);
         return 0;
     }
-    ClampSettings();
-    if (keepStoredId && id.empty())
-        WriteDwords(key, *this);
+    settings.ClampSettings();
+    if (settings.keepStoredId && settings.id.empty())
+        WriteDwords(key, settings);
     else
-        WriteAll(key, *this);
+        WriteAll(key, settings);
     RegCloseKey(key);
     return 1;
 }

@@ -1,12 +1,14 @@
-#include "app/UpdateApp.h"
+#include "app/win/UpdateApp.h"
 
+#include "app/AppTitle.h"
 #include "app/LaunchOptions.h"
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "framework/MessageBox.h"
 #include "ui/UpdateDlg.h"
 
 CUpdateApp::CUpdateApp(const char* defaultConnectHost, int connectPort)
-    : CWinApp("ZR Auto Update"), m_defaultConnectHost(defaultConnectHost), m_connectPort(connectPort)
+    : CWinApp(kAppTitle), m_defaultConnectHost(defaultConnectHost), m_connectPort(connectPort)
 {
 }
 
@@ -17,7 +19,7 @@ BOOL CUpdateApp::InitInstance()
     bool alreadyRunning = GetLastError() == ERROR_ALREADY_EXISTS;
     g_msg.LoadCTF("message.ctf");
     if (alreadyRunning) {
-        MessageBoxUtf8(nullptr, g_msg.Get(127), m_pszAppName, MB_ICONSTOP | MB_OK);
+        MessageBoxUtf8(nullptr, g_msg.Get(kMsgAlreadyRunning), m_pszAppName, MB_ICONSTOP | MB_OK);
         return FALSE;
     }
     AfxEnableControlContainer();

@@ -1,73 +1,61 @@
-// The connection driver of the main dialog: one connection attempt per start of
-// timer 1, the connect socket's events, the replies of the connect server and the
-// Connect and Close buttons' connection duties.
+// The connection driver: one connection attempt per start of timer 1, the connect
+// socket's events, the replies of the connect server and the Connect and Close
+// buttons' connection duties.
 #include <winsock2.h>
 
-#include "app/LaunchOptions.h"
+#include "net/win/ConnectionDriver.h"
+
+#include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "net/FrameDispatch.h"
 #include "net/VersionRequest.h"
 #include "net/win/ConnectSocket.h"
-#include "ui/UpdateDlg.h"
-#include "ui/res/resource.h"
 
-namespace {
+ConnectionDriver::ConnectionDriver(ConnectionView& view, PatchSession& session, LaunchOptions& options,
+                                   PatchReplyHandler& patch)
+    : m_view(view), m_session(session), m_options(options), m_patch(&patch)
+{
+}
 
-enum {
-    kTextConnecting = 102,
-    kTextConnectFailed = 107,
-    kTextReady = 126,
-};
-
-} // namespace
-
-void CUpdateDlg::StartNetwork()
+void ConnectionDriver::Start()
 {
     g_connectSocket.Startup();
     DeleteFileA("zr.tmp");
     CreateDirectoryA("Temp", nullptr);
-    // The Connect button doubles as the retry button; the skinned window normally
-    // creates it, a plain hidden one stands in when it does not exist.
-    if (!GetDlgItem(IDC_CONNECT_BUTTON)) {
-        CreateWindowExW(0, L"BUTTON", L"Connect", WS_CHILD | BS_PUSHBUTTON, 225, 130, 84, 28, m_hWnd,
-                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(IDC_CONNECT_BUTTON)),
-                        GetModuleHandleW(nullptr), nullptr);
-    }
-    SetTimer(kConnectTimer, kConnectDelayMs);
+    ::SetTimer(m_view.NotifyWindow(), kConnectTimer, kConnectDelayMs, nullptr);
 }
 
-void CUpdateDlg::OnTimer(UINT_PTR id)
+bool ConnectionDriver::OnTimer(UINT_PTR id)
 {
-    if (id != kConnectTimer) {
-        Default();
-        return;
-    }
+    if (id != kConnectTimer)
+        return false;
     // One attempt per start of the timer.
-    KillTimer(kConnectTimer);
-    ShowStatus(g_msg.Get(kTextConnecting));
-    g_connectSocket.Create(m_hWnd);
-    int result = g_connectSocket.Connect(g_launchOptions.connectHost,
-                                         static_cast<unsigned short>(g_launchOptions.connectPort),
+    HWND window = m_view.NotifyWindow();
+    ::KillTimer(window, kConnectTimer);
+    m_view.ShowStatus(g_msg.Get(kMsgConnecting));
+    g_connectSocket.Create(window);
+    int result = g_connectSocket.Connect(m_options.connectHost, static_cast<unsigned short>(m_options.connectPort),
                                          WM_SOCKET_NOTIFY);
     if (result == kConnectStarted)
-        return;
+        return true;
     // A name that does not resolve ends the attempt like a refused connection,
     // instead of leaving "connecting" on screen for ever.
     if (result == kConnectUnresolved)
         g_connectSocket.Close();
     ConnectionFailed();
+    return true;
 }
 
-void CUpdateDlg::ConnectionFailed()
+void ConnectionDriver::ConnectionFailed()
 {
-    ShowStatusError(g_msg.Get(kTextConnectFailed));
+    m_view.ShowStatusError(g_msg.Get(kMsgConnectFailed));
     // Blocks like Sleep and handles no message, but as a message wait it lets a
     // system that composes windows off screen put the error text on screen first.
     MsgWaitForMultipleObjects(0, nullptr, FALSE, kFailureShowMs, 0);
     EnterIdle();
 }
 
-LRESULT CUpdateDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
+LRESULT ConnectionDriver::OnSocketNotify(WPARAM wParam, LPARAM lParam)
 {
     // Events of a socket closed since they were posted are stale.
     if (static_cast<SOCKET>(wParam) != g_connectSocket.Socket())
@@ -78,7 +66,7 @@ LRESULT CUpdateDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
     case FD_READ:
         if (error == 0) {
             g_connectSocket.OnRead();
-            DispatchFrames(g_connectSocket, *this, g_launchOptions);
+            DispatchFrames(g_connectSocket, *this, m_options);
         }
         break;
     case FD_WRITE:
@@ -99,52 +87,47 @@ LRESULT CUpdateDlg::OnSocketNotify(WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-void CUpdateDlg::EnterReady()
+void ConnectionDriver::EnterReady()
 {
-    ShowStatusReady(g_msg.Get(kTextReady));
-    HWND button = GetDlgItem(IDC_CONNECT_BUTTON);
-    ::EnableWindow(button, TRUE);
-    m_session.launchReady = 1;
-    ::ShowWindow(button, SW_SHOW);
+    EnterWaiting(1);
 }
 
-void CUpdateDlg::EnterIdle()
+void ConnectionDriver::EnterIdle()
 {
-    ShowStatus(g_msg.Get(kTextReady));
-    HWND button = GetDlgItem(IDC_CONNECT_BUTTON);
-    ::EnableWindow(button, TRUE);
-    m_session.launchReady = 0;
-    ::ShowWindow(button, SW_SHOW);
+    EnterWaiting(0);
 }
 
-void CUpdateDlg::OnConnectButton()
+void ConnectionDriver::EnterWaiting(int ready)
 {
-    if (m_session.launchReady != 0) {
-        LaunchGame();
-        return;
-    }
-    SetTimer(kConnectTimer, kConnectDelayMs);
-    ::ShowWindow(GetDlgItem(IDC_CONNECT_BUTTON), SW_HIDE);
+    const char* text = g_msg.Get(kMsgReady);
+    if (ready)
+        m_view.ShowStatusReady(text);
+    else
+        m_view.ShowStatus(text);
+    m_session.launchReady = ready;
+    m_view.ShowConnectButton(true);
 }
 
-void CUpdateDlg::OnCloseButton()
+void ConnectionDriver::Retry()
 {
-    if (m_session.stopped == 0) {
-        // A patch is running: its loops see the flag and end; the launcher stays.
-        m_session.stopped = 1;
-        g_connectSocket.Close();
-        m_engine->CloseFtp();
-        EnterIdle();
-        return;
-    }
+    ::SetTimer(m_view.NotifyWindow(), kConnectTimer, kConnectDelayMs, nullptr);
+    m_view.ShowConnectButton(false);
+}
+
+void ConnectionDriver::Close()
+{
     g_connectSocket.Close();
-    m_engine->CloseFtp();
-    PostQuitMessage(0);
 }
 
-void CUpdateDlg::SendVersion()
+void ConnectionDriver::SendVersion()
 {
     unsigned char request[kVersionRequestSize];
-    int size = BuildVersionRequest(g_launchOptions.runMode, m_session.installedVersion, request);
+    int size = BuildVersionRequest(m_options.runMode, m_session.installedVersion, request);
     g_connectSocket.Send(request, size);
+}
+
+int ConnectionDriver::BeginPatch(const char* host, unsigned short port, const char* user,
+                                 const char* password, const char* catalogue)
+{
+    return m_patch->BeginPatch(host, port, user, password, catalogue);
 }

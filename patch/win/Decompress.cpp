@@ -12,8 +12,6 @@
 
 namespace {
 
-enum { kCaptionBytes = 1100 };
-
 class EngineExpandHooks : public Bz2ExpandHooks {
 public:
     EngineExpandHooks(PatchSession& session, PatchReporter& reporter, uint32_t total)

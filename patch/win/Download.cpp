@@ -19,7 +19,7 @@
 
 namespace {
 
-enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100, kCaptionBytes = 1100 };
+enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100 };
 
 const DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | FTP_TRANSFER_TYPE_BINARY;
 

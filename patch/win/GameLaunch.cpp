@@ -66,7 +66,15 @@ void PatchEngine::RestartAfterSelfUpdate()
     m_reporter.CloseConnectSocket();
     CloseFtp();
     PostQuitMessage(0);
+    StartConnect(GameProgramName(), m_options.passArgs);
+}
+
+UINT StartConnect(const char* program, const char* arguments)
+{
     char commandLine[kCommandLineBytes];
-    snprintf(commandLine, sizeof commandLine, "%s connect %s", GameProgramName(), m_options.passArgs);
-    StartProgram(commandLine);
+    if (arguments)
+        snprintf(commandLine, sizeof commandLine, "%s connect %s", program, arguments);
+    else
+        snprintf(commandLine, sizeof commandLine, "%s connect", program);
+    return StartProgram(commandLine);
 }

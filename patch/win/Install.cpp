@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/AppTitle.h"
 #include "framework/Text.h"
 #include "patch/InstallName.h"
 #include "patch/PatchLog.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-const wchar_t kAppName[] = L"ZR Auto Update";
 const wchar_t kInstallErrorText[] = L"Patch Install Error, File : ";
 
 // The process's current directory (the game directory), however long.
@@ -71,7 +71,7 @@ void ShowInstallError(HWND owner, const std::string& sourcePath)
     text += AnsiToWide(sourcePath.c_str());
     if (owner && !IsWindow(owner))
         owner = nullptr;
-    MessageBoxW(owner, text.c_str(), kAppName, MB_OK);
+    MessageBoxW(owner, text.c_str(), kAppTitleWide, MB_OK);
 }
 
 enum LogPass { kLogUnreadable, kLogComplete, kLogCut, kLogStopped };

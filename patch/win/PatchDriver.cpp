@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/ClientConfig.h"
 #include "app/MessageIds.h"
+#include "app/win/ClientConfig.h"
 #include "app/Msg.h"
 #include "framework/GdiObject.h"
 #include "patch/ListCheck.h"

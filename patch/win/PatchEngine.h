@@ -2,7 +2,7 @@
 // The patch engine: the FTP session, the version walk, downloads, bzip2 expansion,
 // installation from the patch log and the self-update launch. It works on the
 // session record and reports through a PatchReporter; the main dialog owns one and
-// hands it the patch-server replies.
+// has the connection driver hand it the patch-server replies.
 #include <windows.h>
 
 #include <cstddef>
@@ -10,21 +10,22 @@
 
 #include "app/LaunchOptions.h"
 #include "app/PatchSession.h"
+#include "net/FrameHandler.h"
 #include "patch/Bz2Expander.h"
 #include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
 #include "patch/win/PatchReporter.h"
 
-class PatchEngine {
+class PatchEngine : public PatchReplyHandler {
 public:
     PatchEngine(PatchSession& session, LaunchOptions& options, PatchReporter& reporter);
-    ~PatchEngine();
+    ~PatchEngine() override;
     PatchEngine(const PatchEngine&) = delete;
     PatchEngine& operator=(const PatchEngine&) = delete;
 
     // FTP session (FtpSession.cpp).
     int BeginPatch(const char* host, unsigned short port, const char* user,
-                   const char* password, const char* catalogueName);
+                   const char* password, const char* catalogueName) override;
     int OpenFtp();
     int FetchCatalogue();
     void CloseFtp();
@@ -100,5 +101,8 @@ const char* TestProgramName();
 // WinExec with SW_SHOW; a failure is shown with text 131, 132 or 133. Returns the
 // WinExec result.
 UINT StartProgram(const char* commandLine);
+// StartProgram with "program connect", followed by a space and arguments unless
+// arguments is null; the command line is cut at 255 bytes.
+UINT StartConnect(const char* program, const char* arguments);
 // The catalogue text number for a WinExec result, or 0 when nothing is shown.
 int StartFailureText(UINT winExecResult);

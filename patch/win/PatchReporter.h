@@ -5,8 +5,12 @@
 // without a window.
 #include <windows.h>
 
-enum PatchBar { kUpperBar = 1021, kLowerBar = 1022 };
-enum PatchCounter { kVersionCounter = 1027, kFileCounter = 1028 };
+// The engine's own names for the two bars (the file's progress above, the version's
+// below) and the two counters; the window maps them to its controls.
+enum PatchBar { kUpperBar, kLowerBar };
+enum PatchCounter { kVersionCounter, kFileCounter };
+// Room for a transfer caption: a catalogue text and its percentage.
+enum { kCaptionBytes = 1100 };
 
 class PatchReporter {
 public:

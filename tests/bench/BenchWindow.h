@@ -44,11 +44,11 @@ class BenchReporter : public PatchReporter {
 public:
     explicit BenchReporter(HWND window) : m_window(window)
     {
-        m_status = Child("STATIC", 0, 14, 10, 310, 16);
-        m_upper = Child(PROGRESS_CLASSA, kUpperBar, 14, 80, 310, 14);
-        m_lower = Child(PROGRESS_CLASSA, kLowerBar, 14, 100, 310, 14);
-        m_versionCounter = Child("STATIC", kVersionCounter, 14, 120, 150, 16);
-        m_fileCounter = Child("STATIC", kFileCounter, 170, 120, 150, 16);
+        m_status = Child("STATIC", 100, 14, 10, 310, 16);
+        m_upper = Child(PROGRESS_CLASSA, 101, 14, 80, 310, 14);
+        m_lower = Child(PROGRESS_CLASSA, 102, 14, 100, 310, 14);
+        m_versionCounter = Child("STATIC", 103, 14, 120, 150, 16);
+        m_fileCounter = Child("STATIC", 104, 170, 120, 150, 16);
     }
     void ShowStatus(const char* text) override { SetStatus(text); }
     void ShowStatusError(const char* text) override { SetStatus(text); }

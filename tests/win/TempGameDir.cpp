@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/OptionSettings.h"
+#include "app/win/OptionSettings.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/ClientConfig.h"
-#include "app/OptionSettings.h"
+#include "app/win/ClientConfig.h"
+#include "app/win/OptionSettings.h"
 #include "tests/win/TempGameDir.h"
 
 namespace {
@@ -149,7 +149,7 @@ struct SettingsFixture : ::testing::Test {
 TEST_F(SettingsFixture, NewKeyGetsTheDefaults)
 {
     OptionSettings s;
-    s.LoadSettings({1, 0, 0});
+    LoadSettings(s, {1, 0, 0});
     EXPECT_EQ(s.id, "");
     EXPECT_EQ(s.soundOn, 1);
     EXPECT_EQ(s.musicOn, 0);
@@ -165,7 +165,7 @@ TEST_F(SettingsFixture, OlderConfigFileIsMigratedOnce)
 {
     dir.Write("config.ini", "[LOGIN]\r\nID=abc\r\nVersion=1.02.05\r\n[OPTION]\r\nSoundOnOff=0\r\nResolution=7\r\n");
     OptionSettings s;
-    s.LoadSettings({1, 2, 5});
+    LoadSettings(s, {1, 2, 5});
     EXPECT_EQ(ReadId(), "abc");
     EXPECT_EQ(ReadDword("SoundOnOff"), 0u);
     EXPECT_EQ(ReadDword("MusicOnOff"), 0u);
@@ -175,7 +175,7 @@ TEST_F(SettingsFixture, OlderConfigFileIsMigratedOnce)
     // The key exists now: a second load reads it and leaves the file alone.
     dir.Write("config.ini", "[LOGIN]\r\nID=zzz\r\n");
     OptionSettings again;
-    again.LoadSettings({1, 2, 0});
+    LoadSettings(again, {1, 2, 0});
     EXPECT_EQ(again.id, "abc");
     EXPECT_EQ(dir.Read("config.ini"), "[LOGIN]\r\nID=zzz\r\n");
 }
@@ -183,16 +183,16 @@ TEST_F(SettingsFixture, OlderConfigFileIsMigratedOnce)
 TEST_F(SettingsFixture, OutOfRangeValuesKeptOnLoadClampedOnSave)
 {
     OptionSettings first;
-    first.LoadSettings({0, 0, 0});
+    LoadSettings(first, {0, 0, 0});
     WriteDword("Resolution", 9);
     WriteDword("MusicOnOff", 5);
     OptionSettings s;
-    s.LoadSettings({0, 0, 0});
+    LoadSettings(s, {0, 0, 0});
     EXPECT_EQ(s.resolution, 9);
     EXPECT_EQ(s.musicOn, 5);
     EXPECT_EQ(ReadDword("Resolution"), 9u);
     s.id = "player";
-    EXPECT_EQ(s.SaveSettings(nullptr), 1);
+    EXPECT_EQ(SaveSettings(s, nullptr), 1);
     EXPECT_EQ(ReadDword("Resolution"), 2u);
     EXPECT_EQ(ReadDword("MusicOnOff"), 0u);
     EXPECT_EQ(ReadId(), "player");
@@ -202,7 +202,7 @@ TEST_F(SettingsFixture, MissingValuesAreWrittenBack)
 {
     RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "Resolution", REG_SZ, "1", 2);
     OptionSettings s;
-    s.LoadSettings({0, 0, 0});
+    LoadSettings(s, {0, 0, 0});
     EXPECT_EQ(s.resolution, 2);            // a value of the wrong size reads as absent
     EXPECT_EQ(ReadDword("Resolution"), 2u);
     EXPECT_EQ(ReadDword("SoundOnOff"), 1u);

@@ -17,6 +17,7 @@
 #include "app/LaunchOptions.h"
 #include "app/Msg.h"
 #include "framework/WinApp.h"
+#include "net/PatchServerFrame.h"
 #include "net/win/ConnectSocket.h"
 #include "tests/win/TempGameDir.h"
 #include "ui/UpdateDlg.h"
@@ -82,8 +83,13 @@ StatusShot Sample(CLinkLabel& label)
 
 // The dialog with its patch start recorded instead of run: these tests look at what
 // the driver hands over, not at an FTP session.
-class DriverDialog : public CUpdateDlg {
+class DriverDialog : public CUpdateDlg, private PatchReplyHandler {
 public:
+    DriverDialog() { Driver().SetPatchHandler(*this); }
+    const PatchServerAddress& LastPatchRequest() const { return m_request; }
+    int PatchRequestCount() const { return m_requestCount; }
+
+private:
     int BeginPatch(const char* host, unsigned short port, const char* user, const char* password,
                    const char* catalogue) override
     {
@@ -95,10 +101,7 @@ public:
         ++m_requestCount;
         return 1;
     }
-    const PatchServerAddress& LastPatchRequest() const { return m_request; }
-    int PatchRequestCount() const { return m_requestCount; }
 
-private:
     PatchServerAddress m_request = {};
     int m_requestCount = 0;
 };

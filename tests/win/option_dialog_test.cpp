@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/OptionSettings.h"
+#include "app/win/OptionSettings.h"
 #include "tests/win/MessageBoxWatcher.h"
 #include "tests/win/TempGameDir.h"
 #include "ui/OptionDlg.h"
