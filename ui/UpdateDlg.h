@@ -57,6 +57,7 @@ public:
     void OnConnectButton();
     void EnterReady() override;
     void EnterIdle();
+    void OfferRetry() override;
     void SendVersion() override;
     // A patch-server reply starts the patch engine's session and version walk.
     int BeginPatch(const char* host, unsigned short port, const char* user,

@@ -111,6 +111,11 @@ void CUpdateDlg::EnterReady()
 void CUpdateDlg::EnterIdle()
 {
     ShowStatus(g_msg.Get(kTextReady));
+    OfferRetry();
+}
+
+void CUpdateDlg::OfferRetry()
+{
     HWND button = GetDlgItem(IDC_CONNECT_BUTTON);
     ::EnableWindow(button, TRUE);
     m_session.launchReady = 0;
