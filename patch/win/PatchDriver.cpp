@@ -284,7 +284,9 @@ int PatchEngine::ResumeEntry(const char* logName)
 {
     if (!m_log.LogIsStale(m_session.targetPacked))
         return m_log.LogHasFile(logName) ? kEntrySkipped : kEntryFetched;
-    m_log.DeleteLog();
+    // A stale log that stays would have its files installed with this version.
+    if (!m_log.DeleteLog())
+        return kEntryLogFailed;
     m_session.resumeFromLog = 0;
     return AppendVersionLine() ? kEntryFetched : kEntryLogFailed;
 }

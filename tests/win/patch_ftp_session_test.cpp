@@ -20,6 +20,15 @@ int CatalogueFetches(const FtpTestServer& server)
     return count;
 }
 
+// One version of two small files; the first pump is during the first file.
+void PutTwoFiles(const FtpTestServer& server)
+{
+    server.Put("version.cvd", "\"1.00.01\"");
+    server.Put("1.00.01/list.inf", "a.txt b.txt");
+    server.Put("1.00.01/a.txt", "a");
+    server.Put("1.00.01/b.txt", "b");
+}
+
 TEST_F(SessionTest, AFailedFtpConnectShows135AndLeavesNoOpenHandle)
 {
     MessageBoxWatcher boxes;
@@ -77,10 +86,7 @@ TEST_F(SessionTest, AFailedWalkKeepsItsErrorLetsCloseQuitAndOffersConnect)
 
 TEST_F(SessionTest, AReplyDuringAStoppedWalkRunsOnceTheWalkHasEnded)
 {
-    server->Put("version.cvd", "\"1.00.01\"");
-    server->Put("1.00.01/list.inf", "a.txt b.txt");
-    server->Put("1.00.01/a.txt", "a");
-    server->Put("1.00.01/b.txt", "b");
+    PutTwoFiles(*server);
     int nested = -1;
     reporter.onPump = [&](int number) {
         if (number != 1)
@@ -105,10 +111,7 @@ TEST_F(SessionTest, AReplyDuringAStoppedWalkRunsOnceTheWalkHasEnded)
 
 TEST_F(SessionTest, CloseDropsAReplyThatWaitsForTheWalk)
 {
-    server->Put("version.cvd", "\"1.00.01\"");
-    server->Put("1.00.01/list.inf", "a.txt b.txt");
-    server->Put("1.00.01/a.txt", "a");
-    server->Put("1.00.01/b.txt", "b");
+    PutTwoFiles(*server);
     reporter.onPump = [&](int number) {
         if (number != 1)
             return;
