@@ -5,6 +5,16 @@
 
 #include "patch/ListReader.h"
 #include "patch/PathCheck.h"
+#include "patch/PathNormalise.h"
+
+namespace {
+
+bool IsListSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+} // namespace
 
 int CompressedSuffixOk(const char* name)
 {
@@ -35,10 +45,30 @@ int JoinListPath(const char* directory, const char* name, char* out, size_t outS
     return 1;
 }
 
+int ListDirectory(const char* text, char* out, size_t outSize)
+{
+    return NormaliseListPath(text, out, outSize) && IsSafeRelativeDirectory(out) ? 1 : 0;
+}
+
+int BuildListPath(const char* directory, const char* name, char* out, size_t outSize)
+{
+    // A file's name must name a file below its directory: not empty, not the server's
+    // root, not a directory.
+    size_t length = strlen(name);
+    bool fileName = length > 0 && !IsListSeparator(name[0]) && !IsListSeparator(name[length - 1]);
+    char joined[kListPathBytes];
+    if (!fileName || !JoinListPath(directory, name, joined, sizeof joined)) {
+        if (outSize)
+            out[0] = '\0';
+        return 0;
+    }
+    return NormaliseListPath(joined, out, outSize);
+}
+
 int CheckListEntry(const char* directory, const char* name, int compressed)
 {
     char relative[kListPathBytes];
-    if (!JoinListPath(directory, name, relative, sizeof relative) || !IsSafeRelativePath(relative))
+    if (!BuildListPath(directory, name, relative, sizeof relative) || !IsSafeRelativePath(relative))
         return 0;
     if (!compressed)
         return 1;
@@ -59,9 +89,8 @@ int CheckFileList(const char* path, int compressed)
         case kListEnd:
             return 1;
         case kListDirectory:
-            if (reader.Cut() || !IsSafeRelativeDirectory(reader.Text()))
+            if (reader.Cut() || !ListDirectory(reader.Text(), directory, sizeof directory))
                 return 0;
-            snprintf(directory, sizeof directory, "%s", reader.Text());
             break;
         case kListFile:
             if (reader.Cut() || !CheckListEntry(directory, reader.Text(), compressed))

@@ -59,6 +59,7 @@ public:
 
     // What the patch engine shows and does through the window (UpdateDlgPatch.cpp).
     void EnterReady() override;
+    void OfferRetry() override;
     void SetBarRange(PatchBar bar, int high) override;
     void SetBarPos(PatchBar bar, int pos) override;
     void SetCounterText(PatchCounter counter, const char* text) override;

@@ -42,6 +42,11 @@ void CUpdateDlg::EnterReady()
     m_driver->EnterReady();
 }
 
+void CUpdateDlg::OfferRetry()
+{
+    m_driver->OfferRetry();
+}
+
 void CUpdateDlg::CloseConnectSocket()
 {
     m_driver->Close();

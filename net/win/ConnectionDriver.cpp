@@ -97,6 +97,12 @@ void ConnectionDriver::EnterIdle()
     EnterWaiting(0);
 }
 
+void ConnectionDriver::OfferRetry()
+{
+    m_session.launchReady = 0;
+    m_view.ShowConnectButton(true);
+}
+
 void ConnectionDriver::EnterWaiting(int ready)
 {
     const char* text = g_msg.Get(kMsgReady);

@@ -35,6 +35,9 @@ public:
     // current), or plain style and launchReady 0 (the attempt or patch ended).
     void EnterReady() override;
     void EnterIdle();
+    // After a failed session: the Connect button offers a new attempt (launchReady 0)
+    // and the status line keeps the error.
+    void OfferRetry();
 
     void SendVersion() override;
     int BeginPatch(const char* host, unsigned short port, const char* user,

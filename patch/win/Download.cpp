@@ -14,6 +14,7 @@
 #include "framework/GdiObject.h"
 #include "patch/ProgressThrottle.h"
 #include "patch/RedrawPacer.h"
+#include "patch/RemoteFileLookup.h"
 #include "patch/TransferPercent.h"
 #include "patch/win/PatchEngine.h"
 
@@ -22,20 +23,6 @@ namespace {
 enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100 };
 
 const DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | FTP_TRANSFER_TYPE_BINARY;
-
-int AsciiLower(int c)
-{
-    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
-}
-
-bool EqualIgnoringAsciiCase(const char* a, const char* b)
-{
-    for (; *a && *b; ++a, ++b) {
-        if (AsciiLower(static_cast<unsigned char>(*a)) != AsciiLower(static_cast<unsigned char>(*b)))
-            return false;
-    }
-    return *a == *b;
-}
 
 bool IsDotEntry(const char* name)
 {
@@ -91,12 +78,7 @@ void PatchEngine::ListRemoteFiles()
 
 const RemoteFileEntry* PatchEngine::FindRemoteFile(const char* name) const
 {
-    for (int i = 0; i < m_session.remoteFileCount; ++i) {
-        const RemoteFileEntry& entry = m_session.remoteFiles[i];
-        if (EqualIgnoringAsciiCase(entry.name, name))
-            return &entry;
-    }
-    return nullptr;
+    return FindListedFile(m_session.remoteFiles, m_session.remoteFileCount, name);
 }
 
 int PatchEngine::FindRemoteFileSize(const char* name) const

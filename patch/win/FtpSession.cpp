@@ -50,22 +50,61 @@ private:
 int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* user,
                             const char* password, const char* catalogueName)
 {
+    SessionRequest request;
+    request.host = host ? host : "";
+    request.port = port;
+    request.user = user ? user : "";
+    request.password = password ? password : "";
+    request.catalogue = catalogueName ? catalogueName : "";
     // A patch-server reply that arrives while a session runs (its messages are
-    // pumped) would rebuild the tables under the running walk: it is ignored.
-    if (m_busy)
+    // pumped) would rebuild the tables under the running walk, and dropping it would
+    // leave the player's Connect without an answer: it waits for the running
+    // session to end, unless the Close button drops it first (CloseFtp).
+    if (m_busy) {
+        m_queued = request;
+        m_hasQueued = true;
         return 0;
+    }
     BusyScope busy(m_busy);
+    int result = RunSession(request);
+    while (m_hasQueued && !m_restarting) {
+        m_hasQueued = false;
+        SessionRequest next = m_queued;
+        result = RunSession(next);
+    }
+    return result;
+}
 
-    // The arguments are the caller's (a decoded reply, not the received frame): the
-    // session record keeps its own copies for the whole walk.
-    CopyField(m_session.ftpHost, host);
-    m_session.ftpPort = port;
-    CopyField(m_session.ftpUser, user);
-    CopyField(m_session.ftpPassword, password);
-    CopyField(m_session.catalogueName, catalogueName);
+int PatchEngine::RunSession(const SessionRequest& request)
+{
+    if (!OpenSession(request)) {
+        m_reporter.OfferRetry();
+        return 0;
+    }
+    // From here on a patch runs: the Close button stops it instead of quitting.
+    m_session.stopped = 0;
+    int completed = RunPatch();
+    // A walk that failed on its own keeps its error and offers a new attempt; after
+    // the Close button the idle state it showed stays.
+    bool stoppedByClose = !completed && m_session.stopped;
+    // No patch runs any more: the Close button quits again.
+    m_session.stopped = 1;
+    if (!completed && !stoppedByClose && !m_restarting)
+        m_reporter.OfferRetry();
+    return 1;
+}
+
+int PatchEngine::OpenSession(const SessionRequest& request)
+{
+    // The session record keeps its own copies for the whole walk.
+    CopyField(m_session.ftpHost, request.host.c_str());
+    m_session.ftpPort = request.port;
+    CopyField(m_session.ftpUser, request.user.c_str());
+    CopyField(m_session.ftpPassword, request.password.c_str());
+    CopyField(m_session.catalogueName, request.catalogue.c_str());
 
     // A session that an earlier failure left open is closed before the new one.
-    CloseFtp();
+    CloseHandles();
     DeleteFileA(kDefaultCatalogue);
     m_reporter.ShowStatus(g_msg.Get(kMsgPatchStarting));
     m_session.selfUpdatePending = 0;
@@ -83,10 +122,6 @@ int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* u
         DeleteFileA(m_session.catalogueName);
         return 0;
     }
-
-    // From here on a patch runs: the Close button stops it instead of quitting.
-    m_session.stopped = 0;
-    RunPatch();
     return 1;
 }
 
@@ -131,6 +166,13 @@ int PatchEngine::FetchCatalogue()
 }
 
 void PatchEngine::CloseFtp()
+{
+    // The Close button: a reply waiting for the running session is dropped too.
+    m_hasQueued = false;
+    CloseHandles();
+}
+
+void PatchEngine::CloseHandles()
 {
     // Children first: a file still open in a transfer, then the connection, then
     // the session. Each handle is forgotten as it is closed, so a second call (or

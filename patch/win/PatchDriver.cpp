@@ -13,7 +13,6 @@
 #include "patch/ListCheck.h"
 #include "patch/ListFile.h"
 #include "patch/ListReader.h"
-#include "patch/PathCheck.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
@@ -65,17 +64,21 @@ void PatchEngine::SetCounter(PatchCounter counter, int labelText, int number, in
     m_reporter.SetCounterText(counter, text);
 }
 
-void PatchEngine::StartVersionLog()
+int PatchEngine::AppendVersionLine()
 {
     char version[32];
     FormatVersionPlain(UnpackVersion(m_session.targetPacked), version, sizeof version);
+    return m_log.AppendLogLine('V', version);
+}
+
+int PatchEngine::StartVersionLog()
+{
     m_log.Load();
     // A log left by another version would have its files installed with this one if
     // the list named no file: it is replaced before anything else happens.
-    if (m_log.Exists() && m_log.LogIsStale(m_session.targetPacked))
-        m_log.DeleteLog();
-    if (!m_log.Exists())
-        m_log.AppendLogLine('V', version);
+    if (m_log.Exists() && m_log.LogIsStale(m_session.targetPacked) && !m_log.DeleteLog())
+        return 0;
+    return m_log.Exists() || AppendVersionLine() ? 1 : 0;
 }
 
 void PatchEngine::SweepStrayFiles()
@@ -91,7 +94,11 @@ void PatchEngine::SweepStrayFiles()
 int PatchEngine::WalkVersion(const VersionEntry& entry)
 {
     m_session.targetPacked = entry.packed;
-    StartVersionLog();
+    // A log that cannot be written would lose the version's files: nothing is fetched.
+    if (!StartVersionLog()) {
+        m_reporter.ShowStatusError(g_msg.Get(kMsgCannotSave));
+        return kVersionFailed;
+    }
 
     char savedDir[kFtpDirBytes] = "";
     DWORD savedLength = sizeof savedDir;
@@ -158,7 +165,7 @@ int PatchEngine::RunPatch()
     m_reporter.SetBarRange(kUpperBar, count);
     SetCounter(kVersionCounter, kMsgVersionsCounter, count, count);
     m_reporter.DrawTransferCaption(g_msg.Get(kMsgCompleteCaption));
-    CloseFtp();
+    CloseHandles();
     m_session.stopped = 1;
     m_reporter.EnterReady();
     return 1;
@@ -231,11 +238,13 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
     for (int item = reader.Next(); item != kListEnd; item = reader.Next()) {
         if (item == kListDirectory) {
             if (!SwitchDirectory(reader.Text(), reader.Cut(), currentDir, sizeof currentDir))
-                return FailVersion();
+                return FailVersion(kMsgUpdateFailed);
         } else if (item == kListFile) {
             int result = reader.Cut() ? kEntryFailed : FetchListEntry(reader.Text(), currentDir, progress);
             if (result == kEntryFailed)
-                return FailVersion();
+                return FailVersion(kMsgUpdateFailed);
+            if (result == kEntryLogFailed)
+                return FailVersion(kMsgCannotSave);
             if (result == kEntrySkipped)
                 continue;
         }
@@ -246,20 +255,21 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
     return 1;
 }
 
-int PatchEngine::FailVersion()
+int PatchEngine::FailVersion(int text)
 {
     // After the Close button the idle state it showed stays; any other failure is
     // reported.
     if (!m_session.stopped)
-        m_reporter.ShowStatusError(g_msg.Get(kMsgUpdateFailed));
+        m_reporter.ShowStatusError(g_msg.Get(text));
     return 0;
 }
 
 int PatchEngine::SwitchDirectory(const char* text, int cut, char* currentDir, size_t size)
 {
-    if (cut || !IsSafeRelativeDirectory(text))
+    // The directory as Windows opens it ("data\" is "data", "data.\\maps" is
+    // "data\maps") from here on, for Temp, the log and the install alike.
+    if (cut || !ListDirectory(text, currentDir, size))
         return 0;
-    snprintf(currentDir, size, "%s", text);
     if (!currentDir[0])
         return 1;  // the game directory itself
     char tempDir[kDownloadPathBytes];
@@ -270,13 +280,25 @@ int PatchEngine::SwitchDirectory(const char* text, int cut, char* currentDir, si
     return 1;
 }
 
+int PatchEngine::ResumeEntry(const char* logName)
+{
+    if (!m_log.LogIsStale(m_session.targetPacked))
+        return m_log.LogHasFile(logName) ? kEntrySkipped : kEntryFetched;
+    // A stale log that stays would have its files installed with this version.
+    if (!m_log.DeleteLog())
+        return kEntryLogFailed;
+    m_session.resumeFromLog = 0;
+    return AppendVersionLine() ? kEntryFetched : kEntryLogFailed;
+}
+
 int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListProgress& progress)
 {
     const int compressed = m_session.listCompressed;
     if (!CheckListEntry(currentDir, name, compressed))
         return kEntryFailed;
+    // The local path is the normalised one; the server is asked for the listed name.
     char relative[kPathBytes];
-    JoinListPath(currentDir, name, relative, sizeof relative);
+    BuildListPath(currentDir, name, relative, sizeof relative);
     char downloadPath[kDownloadPathBytes];
     snprintf(downloadPath, sizeof downloadPath, "%s\\%s", kTempDir, relative);
     // In a compressed list the file is logged and installed without its suffix.
@@ -287,13 +309,10 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
 
     SetCounter(kFileCounter, kMsgFilesCounter, progress.fileNumber, progress.total);
     if (m_session.resumeFromLog) {
-        if (m_log.LogIsStale(m_session.targetPacked)) {
-            char version[32];
-            FormatVersionPlain(UnpackVersion(m_session.targetPacked), version, sizeof version);
-            m_log.DeleteLog();
-            m_session.resumeFromLog = 0;
-            m_log.AppendLogLine('V', version);
-        } else if (m_log.LogHasFile(logName)) {
+        int resumed = ResumeEntry(logName);
+        if (resumed == kEntryLogFailed)
+            return kEntryLogFailed;
+        if (resumed == kEntrySkipped) {
             ++progress.done;
             ++progress.fileNumber;
             m_reporter.SetBarPos(kLowerBar, progress.done);
@@ -315,7 +334,9 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
             return kEntryFailed;  // the compressed download stays in Temp
         DeleteFileA(downloadPath);
     }
-    m_log.AppendLogLine('F', logName);
+    // A file the log does not name would never be installed: the version ends here.
+    if (!m_log.AppendLogLine('F', logName))
+        return kEntryLogFailed;
     ++progress.done;
     ++progress.fileNumber;
     m_reporter.SetBarPos(kLowerBar, progress.done);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "app/LaunchOptions.h"
 #include "app/PatchSession.h"
@@ -23,7 +24,11 @@ public:
     PatchEngine(const PatchEngine&) = delete;
     PatchEngine& operator=(const PatchEngine&) = delete;
 
-    // FTP session (FtpSession.cpp).
+    // FTP session (FtpSession.cpp). BeginPatch runs one session, then the one reply
+    // that came in meanwhile, if any. After a failed session the reporter's
+    // OfferRetry is called (not after the Close button stopped a walk); whatever the
+    // outcome, stopped is 1 again when it returns. CloseFtp closes the handles and
+    // drops a waiting reply.
     int BeginPatch(const char* host, unsigned short port, const char* user,
                    const char* password, const char* catalogueName) override;
     int OpenFtp();
@@ -60,19 +65,35 @@ public:
 
 private:
     enum { kVersionFailed = 0, kVersionInstalled = 1, kVersionRestarted = 2 };
-    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2 };
+    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2, kEntryLogFailed = 3 };
     struct ListProgress {
         int fileNumber;
         int done;
         int total;
     };
 
+    // A patch-server reply: the account and the catalogue's name.
+    struct SessionRequest {
+        std::string host;
+        unsigned short port = 0;
+        std::string user;
+        std::string password;
+        std::string catalogue;
+    };
+
+    // Steps of a session (FtpSession.cpp).
+    int RunSession(const SessionRequest& request);
+    int OpenSession(const SessionRequest& request);
+    void CloseHandles();
+
     // Steps of the walk (PatchDriver.cpp).
     int WalkVersion(const VersionEntry& entry);
-    void StartVersionLog();
+    int StartVersionLog();
+    int AppendVersionLine();
+    int ResumeEntry(const char* logName);
     void SweepStrayFiles();
     int ReadListFlags(int& testServer);
-    int FailVersion();
+    int FailVersion(int text);
     int SwitchDirectory(const char* text, int cut, char* currentDir, size_t size);
     int FetchListEntry(const char* name, const char* currentDir, ListProgress& progress);
     void SetCounter(PatchCounter counter, int labelText, int number, int total);
@@ -92,6 +113,9 @@ private:
     bool m_restarting = false;
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;
+    // A reply that came in while busy, run once the running session ends.
+    SessionRequest m_queued;
+    bool m_hasQueued = false;
 };
 
 // Game launch (GameLaunch.cpp).

@@ -26,6 +26,9 @@ public:
     virtual void DrawTransferCaption(const char* text) = 0;
     // The connection driver's ready state (text 126 ready style, Connect button).
     virtual void EnterReady() = 0;
+    // A session ended in failure: the status line keeps its error and the Connect
+    // button offers a new attempt (not the game start).
+    virtual void OfferRetry() = 0;
     // Closes the connect-server socket (before a self-update launch).
     virtual void CloseConnectSocket() = 0;
     // Owner of message boxes such as the install error; may be null.

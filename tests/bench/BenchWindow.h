@@ -81,6 +81,7 @@ public:
         ::DrawTransferCaption(m_window, text);
     }
     void EnterReady() override { ++readyCalls; }
+    void OfferRetry() override {}
     void CloseConnectSocket() override {}
     HWND OwnerWindow() override { return m_window; }
 

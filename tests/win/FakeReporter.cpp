@@ -79,6 +79,11 @@ void FakeReporter::EnterReady()
     ++enterReadyCalls;
 }
 
+void FakeReporter::OfferRetry()
+{
+    ++offerRetryCalls;
+}
+
 void FakeReporter::CloseConnectSocket()
 {
     ++closeSocketCalls;

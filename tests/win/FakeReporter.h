@@ -45,6 +45,7 @@ public:
     void SetCounterText(PatchCounter counter, const char* text) override;
     void DrawTransferCaption(const char* text) override;
     void EnterReady() override;
+    void OfferRetry() override;
     void CloseConnectSocket() override;
     HWND OwnerWindow() override;
 
@@ -67,6 +68,7 @@ public:
     std::vector<std::string> captions;
     int pumps = 0;
     int enterReadyCalls = 0;
+    int offerRetryCalls = 0;
     int closeSocketCalls = 0;
     int ownerWindowCalls = 0;
     // Runs at the start of every pump with the pump's number (1, 2, ...).

@@ -536,6 +536,27 @@ TEST_F(DriverTest, CloseDuringAPatchStopsItAndGoesIdle)
     EXPECT_TRUE(quitPosted);
 }
 
+TEST_F(DriverTest, AFailedPatchKeepsItsErrorAndOffersConnectForANewAttempt)
+{
+    OpenPort(true);
+    StartDialog();
+    ASSERT_TRUE(Connected());
+    ASSERT_FALSE(IsWindowVisible(ConnectButton()));
+    dlg->ShowStatusError("update failed");
+    dlg->OfferRetry();
+    EXPECT_EQ(dlg->StatusLine().GetWindowText(), "update failed");
+    EXPECT_EQ(BrushColor(dlg->StatusLine().FillBrush()), kRed);
+    EXPECT_TRUE(IsWindowVisible(ConnectButton()));
+    EXPECT_TRUE(IsWindowEnabled(ConnectButton()));
+    EXPECT_EQ(dlg->Session().launchReady, 0);
+
+    // Connect starts a new attempt, never the game.
+    SendMessageW(ConnectButton(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(ConnectButton()));
+    PumpFor(50);
+    EXPECT_FALSE(quitPosted);
+}
+
 TEST_F(DriverTest, StatusStylesPaintTheirColoursAndKeepOneBrush)
 {
     SetConnectServer(g_launchOptions, "127.0.0.1", 1);

@@ -124,6 +124,60 @@ TEST_F(FailureTest, NamesThatWouldLeaveTheGameDirectoryFetchAndWriteNothing)
     EXPECT_EQ(Config("Version"), "<none>");
 }
 
+// Holds "patch.log" open for reading only: every other opener may read it, but no
+// append or delete succeeds while the lock lives.
+class LogLock {
+public:
+    explicit LogLock(const std::string& path)
+        : m_file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    ~LogLock() { CloseHandle(m_file); }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+    bool Held() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_file;
+};
+
+TEST_F(FailureTest, ALogThatCannotBeWrittenEndsTheVersionWith137AndStoresNothing)
+{
+    server->Put("version.cvd", "\"1.00.01\"");
+    server->Put("1.00.01/list.inf", "a.txt");
+    server->Put("1.00.01/a.txt", "a");
+
+    // The log of this version cannot be appended to: the file is fetched but cannot
+    // be logged, so it would never be installed.
+    dir.Write("patch.log", "V 1.0.1\n");
+    {
+        LogLock lock(dir.File("patch.log"));
+        ASSERT_TRUE(lock.Held());
+        EXPECT_EQ(Begin(), 1);
+    }
+    EXPECT_TRUE(WasFetched("1.00.01/a.txt"));
+    EXPECT_EQ(LastStatus(), Text(137));
+    EXPECT_TRUE(LastStatusIsError());
+    EXPECT_FALSE(dir.Exists("a.txt"));
+    EXPECT_EQ(Config("Version"), "<none>");
+    EXPECT_EQ(reporter.enterReadyCalls, 0);
+
+    // A log of another version that cannot be replaced: its files must not be
+    // installed as this version's, and nothing is fetched.
+    dir.Write("patch.log", "V 0.9.9\nF old.txt\n");
+    dir.Write("Temp\\old.txt", "left by 0.9.9");
+    size_t transfers = server->Transfers().size();
+    {
+        LogLock lock(dir.File("patch.log"));
+        ASSERT_TRUE(lock.Held());
+        EXPECT_EQ(Begin(), 1);
+    }
+    EXPECT_EQ(LastStatus(), Text(137));
+    EXPECT_EQ(server->Transfers().size(), transfers + 1);  // the catalogue only
+    EXPECT_FALSE(dir.Exists("old.txt"));
+    EXPECT_EQ(Config("Version"), "<none>");
+}
+
 TEST_F(FailureTest, ANameCutAtTheScannersLimitIsRefused)
 {
     std::string longName(120, 'n');

@@ -102,6 +102,38 @@ TEST_F(WalkTest, ResumeFetchesOnlyTheFilesTheLogDoesNotName)
     EXPECT_EQ(reporter.LastBarPos(kLowerBar), 3);
 }
 
+// Writes a served file through the literal path form, which keeps a name that Windows
+// would rewrite (a trailing dot).
+void PutLiteral(const FtpTestServer& server, const std::string& relative, const std::string& bytes)
+{
+    std::string path = "\\\\?\\" + server.Root() + "\\" + relative;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+TEST_F(WalkTest, NamesThatWindowsRewritesAreFetchedAsListedAndStoredAsWindowsOpensThem)
+{
+    server->Put("version.cvd", "\"1.00.01\"");
+    // A trailing separator, an empty component, trailing dots and blanks.
+    server->Put("1.00.01/list.inf", "1 \"data\\\" \"a.txt.\"\n1 \"data. \\\\maps\\\" b.bin\n");
+    PutLiteral(*server, "1.00.01\\a.txt.", "a");
+    server->Put("1.00.01/b.bin", "b");
+
+    EXPECT_EQ(Begin(), 1);
+    EXPECT_EQ(LastStatus(), Text(123));
+    EXPECT_TRUE(WasFetched("1.00.01/a.txt."));
+    EXPECT_EQ(dir.Read("data\\a.txt"), "a");
+    EXPECT_EQ(dir.Read("data\\maps\\b.bin"), "b");
+    EXPECT_EQ(Config("Version"), "1.00.01");
+    EXPECT_FALSE(dir.Exists("patch.log"));
+    EXPECT_FALSE(dir.Exists("Temp\\data\\a.txt"));
+    EXPECT_FALSE(dir.Exists("Temp\\data\\maps\\b.bin"));
+}
+
 TEST_F(WalkTest, ALogOfAnotherVersionIsReplacedAndItsFilesNeverInstalled)
 {
     server->Put("version.cvd", "\"1.00.01\" \"1.00.02\"");
