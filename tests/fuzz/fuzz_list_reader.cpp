@@ -6,6 +6,7 @@
 // the buffer. Every list CheckFileList accepts must keep each joined path inside the
 // game directory when Windows resolves it (WindowsPathModel), and a list of plain
 // names must be accepted. CollectListPaths must give the model's joined paths.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -70,15 +71,26 @@ std::string Join(const std::string& dir, const std::string& name)
     return dir.empty() ? name : dir + "\\" + name;
 }
 
-// Letters, digits and '_' only, not a device name: a name every check must let pass.
+bool Letter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Parts of letters, digits and '_' joined by single dots, parts joined by single
+// backslashes, no device name: a path every check must let pass ("data\a.bmd").
 bool Plain(const std::string& text)
 {
-    if (text.empty() || WindowsPathModel::IsDevice(text))
-        return false;
-    for (char c : text) {
-        bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        if (!ok)
+    size_t start = 0;
+    for (size_t end; start <= text.size(); start = end + 1) {
+        end = std::min(text.find('\\', start), text.size());
+        std::string part = text.substr(start, end - start);
+        if (part.empty() || part.front() == '.' || part.back() == '.' ||
+            part.find("..") != std::string::npos || WindowsPathModel::IsDevice(part))
             return false;
+        for (char c : part) {
+            if (!Letter(c) && !(c >= '0' && c <= '9') && c != '_' && c != '.')
+                return false;
+        }
     }
     return true;
 }
@@ -103,7 +115,6 @@ ListModel Walk(const std::vector<ModelItem>& items)
         if (item.kind == kListDirectory) {
             dir = item.text;
             m.dirs.push_back(dir);
-            m.plain = m.plain && !dir.empty();
             continue;
         }
         m.paths.push_back(Join(dir, item.text));
