@@ -10,8 +10,10 @@
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
 #include "patch/Catalogue.h"
+#include "patch/LauncherKeys.h"
 #include "patch/PathCheck.h"
 #include "patch/win/PatchEngine.h"
+#include "patch/win/RepairRun.h"
 
 namespace {
 
@@ -86,6 +88,10 @@ int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* u
 
     // From here on a patch runs: the Close button stops it instead of quitting.
     m_session.stopped = 0;
+    if (m_options.repair) {
+        RepairRun(*this, m_session, m_options, m_reporter, g_publisherKeys).Run();
+        return 1;
+    }
     RunPatch();
     return 1;
 }
