@@ -327,3 +327,39 @@ TEST_F(RepairTest, ADamagedLauncherIsRestoredThroughTheSelfUpdatePath)
         Sleep(50);
     EXPECT_EQ(dir.Read("gamerecorder.txt"), "game.exe connect /verify\n");
 }
+
+TEST_F(RepairTest, AStopDuringATransferLeavesEveryFileOldOrRepaired)
+{
+    PublishAndInstallGame();
+    dir.Write("a.txt", "a");
+    DeleteFileA("d.txt");
+    std::string flipped = Pattern(300000, 1);
+    flipped[7] ^= 1;
+    dir.Write("data\\b.bmd", flipped);
+    // The third file to fetch is b.bmd: the stop comes in the middle of its transfer.
+    const std::string third = Text(kMsgFilesCounter) + "3/3";
+    int pumpsInThird = 0;
+    reporter.onPump = [&](int) {
+        if (reporter.CounterText(kFileCounter) == third && LastStatus() == Text(kMsgRepairFetching) &&
+            ++pumpsInThird == 20)
+            session->stopped = 1;
+    };
+
+    EXPECT_EQ(Begin(), 1);
+
+    EXPECT_EQ(pumpsInThird, 20);
+    EXPECT_EQ(dir.Read("a.txt"), "a, second");
+    EXPECT_EQ(dir.Read("d.txt"), "d");
+    EXPECT_EQ(dir.Read("data\\b.bmd"), flipped);   // as it was: never half-written
+    EXPECT_FALSE(dir.Exists("Temp\\b.bmd"));
+    EXPECT_FALSE(dir.Exists("Temp\\data\\b.bmd"));
+    EXPECT_EQ(reporter.enterReadyCalls, 0);
+    EXPECT_EQ(session->ftpHandle, nullptr);
+    EXPECT_EQ(session->stopped, 1);
+    // The next repair finishes the work.
+    reporter.onPump = nullptr;
+    options.repair = 1;
+    EXPECT_EQ(Begin(), 1);
+    EXPECT_EQ(dir.Read("data\\b.bmd"), Pattern(300000, 1));
+    EXPECT_EQ(LastStatus(), Summary(6, 1));
+}
