@@ -4,6 +4,7 @@
 
 #include "patch/InstallName.h"
 #include "patch/ListCheck.h"
+#include "patch/PathCheck.h"
 
 namespace {
 
@@ -51,6 +52,13 @@ int BuildRepairPlan(const std::vector<RepairVersion>& versions, std::vector<Repa
             item.selfUpdate = IsSelfUpdateName(item.installedPath.c_str()) == 1;
             if (item.selfUpdate)
                 item.installedPath = "zr.exe";
+            // The manifest may come unsigned from the server: no path leaves the game
+            // directory.
+            if (!IsSafeRelativePath(item.listedPath.c_str()) || !IsSafeRelativePath(item.installedPath.c_str())) {
+                error = "unsafe path: " + entry.path;
+                plan.clear();
+                return 0;
+            }
             std::string key = AsciiLower(item.installedPath);
             auto found = byPath.find(key);
             if (found == byPath.end()) {

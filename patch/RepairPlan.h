@@ -28,7 +28,8 @@ struct RepairItem {
 };
 
 // The expected files in the order their paths first appear. 0 with a reason in
-// `error` when a compressed entry's path is too short to hold its suffix.
+// `error` when a compressed entry's path is too short to hold its suffix, or a path
+// fails the relative-path check (it would leave the game directory).
 int BuildRepairPlan(const std::vector<RepairVersion>& versions, std::vector<RepairItem>& plan,
                     std::string& error);
 

@@ -8,6 +8,7 @@
 
 #include "app/MessageIds.h"
 #include "app/Msg.h"
+#include "patch/ListCheck.h"
 #include "patch/ListEntries.h"
 #include "patch/ListFile.h"
 #include "patch/Manifest.h"
@@ -149,6 +150,9 @@ int RepairRun::ReadVersion(const VersionEntry& entry, RepairVersion& version)
                            HashBytesSha256(listBytes.data(), listBytes.size()), paths, path) == kManifestFits;
     int testServer = ok ? ListHasTag(kListFileName, kTagTestServer) : 0;
     version.compressed = ok && ListHasTag(kListFileName, kTagCompressed) == 1;
+    // Every name must stay inside the game directory, as in the walk: a keyless
+    // launcher takes the list and manifest from the server as they come.
+    ok = ok && CheckFileList(kListFileName, version.compressed ? 1 : 0);
     DeleteFileA(kListFileName);
     if (!ok)
         return kVersionUnusable;

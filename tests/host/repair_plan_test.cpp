@@ -71,7 +71,7 @@ TEST(RepairPlan, LaterVersionsWinAndCompressedNamesLoseTheirSuffix)
     EXPECT_FALSE(plan[3].selfUpdate);
 }
 
-TEST(RepairPlan, EmptyCataloguesAndUnnamedCompressedEntries)
+TEST(RepairPlan, EmptyCataloguesUnnamedCompressedEntriesAndPathsOutsideTheGame)
 {
     std::vector<RepairItem> plan;
     std::string error;
@@ -84,6 +84,13 @@ TEST(RepairPlan, EmptyCataloguesAndUnnamedCompressedEntries)
     EXPECT_EQ(BuildRepairPlan(versions, plan, error), 0);
     EXPECT_TRUE(plan.empty());
     EXPECT_NE(error.find("data\\.bz2"), std::string::npos);
+
+    // A path that would leave the game directory refuses the whole plan.
+    for (const char* path : {"..\\evil.dll", "C:\\evil.dll", "data\\..\\..\\x", "con.txt"}) {
+        std::vector<RepairVersion> hostile = {Version("1", false, {Entry("a.txt", 1), Entry(path, 2)})};
+        EXPECT_EQ(BuildRepairPlan(hostile, plan, error), 0) << path;
+        EXPECT_TRUE(plan.empty()) << path;
+    }
 }
 
 TEST(RepairSwitch, OnlyTheExactTokenAsksAndItIsPassedOn)
