@@ -7,6 +7,8 @@
 
 LaunchOptions g_launchOptions;
 
+const char kRepairSwitch[] = "/verify";
+
 namespace {
 
 bool IsBlank(char c)
@@ -56,6 +58,8 @@ void ParseCommandLine(LaunchOptions& options, const char* commandLine)
             std::string version = NextToken(peek);
             options.cmdLineVersion = ParseVersionText(version.c_str());
             options.runMode = kRunLocal;
+        } else if (token == kRepairSwitch) {
+            options.repair = 1;
         }
     }
 }

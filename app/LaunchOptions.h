@@ -11,12 +11,16 @@ struct LaunchOptions {
     char passArgs[16] = {};        // the launcher's own tokens, joined by blanks, cut to fit
     char connectHost[50] = {};
     int connectPort = 0;
+    int repair = 0;                // /verify: check the game files and fetch back damaged ones
 };
 
 extern LaunchOptions g_launchOptions;
 
-// Reads the switches /t, /r and /l (with its version token) from the text after the
-// program name. Sets runMode to 0 first. Every token is appended to passArgs, which is
+// The switch that starts a repair run; the run mode switches still apply beside it.
+extern const char kRepairSwitch[];   // "/verify"
+
+// Reads the switches /t, /r and /l (with its version token) and /verify from the text
+// after the program name. Sets runMode to 0 first. Every token is appended to passArgs, which is
 // cut at 15 characters; tokens of any length are handled without overflow.
 void ParseCommandLine(LaunchOptions& options, const char* commandLine);
 

@@ -38,5 +38,14 @@ enum MessageId {
     kMsgDownloadingCaption = 145,    // transfer caption while downloading
     kMsgExpandingCaption = 146,      // transfer caption while expanding
     kMsgCompleteCaption = 147,       // transfer caption after the walk
+    kMsgRepairReading = 160,         // repair: reading the versions' manifests
+    kMsgRepairChecking = 161,        // repair: hashing the game files
+    kMsgRepairFetching = 162,        // repair: fetching damaged files
+    kMsgRepairDone = 163,            // %d checked, %d repaired
+    kMsgRepairFailedSummary = 164,   // %d checked, %d repaired, %d failed, %s first failed file
+    kMsgRepairNoManifest = 165,      // %s the version whose manifest is missing or unverified
+    kMsgRepairLink = 166,            // the options dialog's repair entry
+    kMsgRepairCheckingCaption = 167, // transfer caption while hashing
+    kMsgRepairFileFailed = 168,      // %s the file that could not be repaired
     kMsgNoticeAddress = 10000,       // address of the notice page
 };

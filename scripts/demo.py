@@ -12,8 +12,11 @@ zr-patch-builder. With --key every version and the catalogue are signed with the
 secret key file KEY (made by `zr-patch-builder keygen`; zr.exe is built with KEY.pub)
 and the root is verified against KEY.pub. Wine, its prefix and the X display come from
 the environment.
+Then it damages the game directory (a flipped byte, a deleted file, a removed directory)
+and runs "zr.exe /verify", which restores it (scripts/demo_repair.py).
 Prints what happened, stops every process it started, and exits 0 only when the game
-directory matches the newest client tree and the game was started with "connect".
+directory matches the newest client tree, the game was started with "connect" and the
+repair restored every damaged file.
 """
 
 import argparse
@@ -204,22 +207,28 @@ class Demo:
             time.sleep(0.5)
         if port_in_use(CONNECT_PORT):
             raise RuntimeError(f"port {CONNECT_PORT} is taken: the demo's connect server needs it")
-        ftp_port = self.start_ftp(ftproot)
+        self.ftp_port = self.start_ftp(ftproot)
+        self.ftproot = ftproot
+        self.connect_log = self.start_connect("connect")
 
-        self.connect_log = self.work / "connect.log"
-        self.connect_log.unlink(missing_ok=True)
-        config = self.work / "connect.conf"
+    def start_connect(self, name):
+        """Starts the connect server logging to WORK/NAME.log; returns the log's path."""
+        ftproot, ftp_port = self.ftproot, self.ftp_port
+        connect_log = self.work / f"{name}.log"
+        connect_log.unlink(missing_ok=True)
+        config = self.work / f"{name}.conf"
         config.write_text(
-            f"listen = 127.0.0.1\nport = {CONNECT_PORT}\nlog_file = {self.connect_log}\n"
+            f"listen = 127.0.0.1\nport = {CONNECT_PORT}\nlog_file = {connect_log}\n"
             f"catalogue = {ftproot / 'version.cvd'}\n\n[patch_server]\nhost = 127.0.0.1\n"
             f"port = {ftp_port}\nuser = {self.ftp_user}\npassword = {self.ftp_password}\n"
             "catalogue = version.cvd\n")
-        server = self.spawn([str(self.tool("zr-connect-server")), "--config", str(config)],
-                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        line = read_line(server, 15)
+        self.connect_server = self.spawn([str(self.tool("zr-connect-server")), "--config", str(config)],
+                                         stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        line = read_line(self.connect_server, 15)
         if "listening on" not in line:
             raise RuntimeError(f"the connect server did not start: {line.strip() or 'no output'}")
         log(f"connect server {line.strip()}")
+        return connect_log
 
     def prepare_game(self):
         game = self.work / "game"
@@ -230,7 +239,7 @@ class Demo:
         shutil.copy(self.catalogue, game / "message.ctf")
         return game
 
-    def watch_launcher(self, launcher, seconds=300):
+    def watch_launcher(self, launcher, seconds=300, stage=""):
         """Follows the window until the Connect button is offered; screenshots of each
         stage. Returns the last state of the window."""
         deadline = time.monotonic() + seconds
@@ -248,11 +257,11 @@ class Demo:
             if "window" not in seen:
                 seen.add("window")
                 log(f"launcher window open: \"{status}\"")
-                self.screenshot("window-open")
+                self.screenshot(stage + "window-open")
             if controls.get(UPPER_BAR, {}).get("pos", 0) > 0 and "patching" not in seen:
                 seen.add("patching")
                 log(f"patching: \"{status}\"")
-                self.screenshot("patching")
+                self.screenshot(stage + "patching")
             button = controls.get(CONNECT_BUTTON, {})
             if button.get("visible") and button.get("enabled"):
                 # The probe reads one control after the other: read the status line
@@ -260,7 +269,7 @@ class Demo:
                 state = self.probe("info", TITLE)
                 status = next((c["text"] for c in state.get("children", []) if c["id"] == STATUS), status)
                 log(f"update ended: \"{status}\"")
-                self.screenshot("ready")
+                self.screenshot(stage + "ready")
                 return state, status
             time.sleep(0.2)
         raise RuntimeError("the launcher did not finish the update in time")
@@ -291,6 +300,7 @@ class Demo:
         launcher.wait(timeout=30)
         command_line = record.read_text(errors="replace").strip()
         log(f"the launcher ended; the demo game was started as: {command_line}")
+        self.game, self.newest = game, trees[-1]
         return self.report(game, trees[-1], status, command_line)
 
     def report(self, game, newest, status, command_line):
@@ -338,6 +348,9 @@ def main():
                 args.key.resolve() if args.key else None)
     try:
         problems = demo.run()
+        if not problems:
+            import demo_repair   # it imports this module's names
+            problems = demo_repair.run_repair(demo)
     except (RuntimeError, subprocess.TimeoutExpired) as error:
         log(f"FAILED: {error}")
         problems = [str(error)]

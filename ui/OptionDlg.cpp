@@ -1,9 +1,12 @@
 #include "ui/OptionDlg.h"
 
+#include "app/MessageIds.h"
+#include "app/Msg.h"
 #include "ui/res/resource.h"
 
 BEGIN_MESSAGE_MAP(COptionDlg, CDibDialog)
     ON_BN_CLICKED(IDC_SAVE_BUTTON, OnSave)
+    ON_BN_CLICKED(IDC_REPAIR_LINK, OnRepair)
     ON_COMMAND_RANGE(IDC_RES_640, IDC_RES_1280, OnResolution)
     ON_WM_SHOWWINDOW()
     ON_WM_CTLCOLOR()
@@ -23,7 +26,10 @@ const ControlPlace kOptionLayout[] = {
     {IDC_RES_1024, 245, 172, 90, 20},
     {IDC_RES_1280, 350, 172, 90, 20},
     {IDC_ID_EDIT, 175, 55, 120, 20},
+    {IDC_REPAIR_LINK, 250, 232, 190, 18},
 };
+
+const COLORREF kRepairLinkColor = RGB(226, 196, 128);
 
 } // namespace
 
@@ -43,6 +49,7 @@ void COptionDlg::DoDataExchange(CDataExchange* dx)
     CDibDialog::DoDataExchange(dx);
     DDX_Control(dx, IDCANCEL, m_cancelButton);
     DDX_Control(dx, IDC_SAVE_BUTTON, m_saveButton);
+    DDX_Control(dx, IDC_REPAIR_LINK, m_repairLink);
     DDX_Text(dx, IDC_ID_EDIT, m_settings.id);
     DDV_MaxChars(dx, m_settings.id, kMaxIdChars);
     DDX_Check(dx, IDC_SOUND_CHECK, m_settings.soundOn);
@@ -71,6 +78,9 @@ BOOL COptionDlg::OnInitDialog()
     for (const ControlPlace& place : kOptionLayout)
         ::MoveWindow(GetDlgItem(place.id), place.x, place.y, place.width, place.height, TRUE);
 
+    m_repairLink.SetWindowText(g_msg.Get(kMsgRepairLink));
+    m_repairLink.ShowWindow(m_offerRepair ? SW_SHOW : SW_HIDE);
+
     UpdateData(TRUE);   // a failed validation leaves the fields as read so far
     return TRUE;
 }
@@ -89,8 +99,14 @@ HBRUSH COptionDlg::OnCtlColor(HDC dc, HWND control, UINT ctlColor)
     // The radio buttons and check boxes fill with the background image itself, so
     // each repaint of a label restores the image before the text is drawn again
     // (drawing over a hollow brush would darken the text with every repaint).
-    if (ctlColor == CTLCOLOR_STATIC && m_background.Bits())
+    if (ctlColor == CTLCOLOR_STATIC && m_background.Bits()) {
+        // The repair entry in the gold of the artwork's ornaments, as a link.
+        if (control == m_repairLink.m_hWnd) {
+            SetTextColor(dc, kRepairLinkColor);
+            SetBkMode(dc, TRANSPARENT);
+        }
         return BackgroundBrush(dc, control);
+    }
     return CDibDialog::OnCtlColor(dc, control, ctlColor);
 }
 
@@ -104,6 +120,13 @@ void COptionDlg::OnResolution(UINT id)
 void COptionDlg::OnOK()
 {
     OnSave();
+}
+
+// The settings stay as they were saved last: the repair is a request of its own.
+void COptionDlg::OnRepair()
+{
+    m_repairRequested = true;
+    EndDialog(IDCANCEL);
 }
 
 void COptionDlg::OnSave()

@@ -5,6 +5,7 @@
 // by the Save button.
 #include "app/win/OptionSettings.h"
 #include "framework/BitmapButton.h"
+#include "framework/Static.h"
 #include "ui/DibDialog.h"
 
 class COptionDlg : public CDibDialog {
@@ -13,6 +14,11 @@ public:
 
     COptionDlg(int major, int minor, int patch, CWnd* parent = nullptr);
     ~COptionDlg() override;
+
+    // Shows the entry that asks for a repair of the game files (hidden by default).
+    void OfferRepair(bool offer) { m_offerRepair = offer; }
+    // Set when the player chose the repair entry; the dialog then ended without saving.
+    bool RepairRequested() const { return m_repairRequested; }
 
     const OptionSettings& Settings() const { return m_settings; }
     int WindowWidth() const { return m_windowWidth; }
@@ -25,6 +31,7 @@ protected:
     void OnSave();
     void OnOK() override;
     void OnResolution(UINT id);
+    void OnRepair();
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColor);
 
     DECLARE_MESSAGE_MAP()
@@ -32,9 +39,12 @@ protected:
 private:
     CBitmapButton m_cancelButton;
     CBitmapButton m_saveButton;
+    CStatic m_repairLink;
     OptionSettings m_settings;
     CBitmap m_backgroundSize;   // bitmap 123, loaded only to measure the window
     int m_windowWidth = 0;
     int m_windowHeight = 0;
     VersionTriple m_version = {0, 0, 0};
+    bool m_offerRepair = false;
+    bool m_repairRequested = false;
 };

@@ -31,6 +31,9 @@ public:
     // Option button (and the Connect button before a launch without config.ini): the
     // click sound, then the options dialog run modally.
     void OpenOptionsDialog();
+    // The options dialog; true when the player asked for a repair there.
+    bool RunOptionsDialog(bool offerRepair);
+    void StartRepair();
 
     // Close button: stops a running patch, otherwise ends the launcher.
     void OnCloseButton();

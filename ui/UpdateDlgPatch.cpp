@@ -63,7 +63,7 @@ void CUpdateDlg::LaunchGame()
     // Without "config.ini" the player sets the options first; the launch goes on
     // whichever button closed the dialog.
     if (!ConfigFileExists(m_session))
-        OpenOptionsDialog();
+        RunOptionsDialog(false);
     const char* program = GameProgramName();
     if (g_launchOptions.runMode == kRunTest && !TestVersionMatches(m_session))
         program = TestProgramName();

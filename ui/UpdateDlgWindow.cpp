@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 
 #include "app/AppTitle.h"
+#include "app/LaunchOptions.h"
 #include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "ui/OptionDlg.h"
@@ -166,10 +167,30 @@ BOOL CUpdateDlg::PreTranslateMessage(MSG* msg)
 
 void CUpdateDlg::OpenOptionsDialog()
 {
+    // A repair is offered while no patch or repair runs.
+    if (RunOptionsDialog(m_session.stopped != 0))
+        StartRepair();
+}
+
+bool CUpdateDlg::RunOptionsDialog(bool offerRepair)
+{
     const VersionTriple& v = m_session.installedVersion;
     COptionDlg dialog(v.major, v.minor, v.patch, nullptr);
+    dialog.OfferRepair(offerRepair);
     PlayClickSound();
     dialog.DoModal();
+    return offerRepair && dialog.RepairRequested();
+}
+
+void CUpdateDlg::StartRepair()
+{
+    // A new connection that asks as a fresh install does; the patch-server reply then
+    // starts the repair instead of the walk.
+    if (m_session.stopped == 0)
+        return;
+    g_launchOptions.repair = 1;
+    m_driver->Close();
+    m_driver->Retry();
 }
 
 void CUpdateDlg::PlayClickSound()

@@ -5,6 +5,7 @@
 #include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "framework/MessageBox.h"
+#include "patch/LauncherKeys.h"
 #include "ui/UpdateDlg.h"
 
 CUpdateApp::CUpdateApp(const char* defaultConnectHost, int connectPort)
@@ -25,6 +26,8 @@ BOOL CUpdateApp::InitInstance()
     AfxEnableControlContainer();
     ParseCommandLine(g_launchOptions, m_lpCmdLine);
     SetConnectServer(g_launchOptions, m_defaultConnectHost, m_connectPort);
+    // The build checked the keys' form; a launcher without keys takes manifests unsigned.
+    ParsePublisherKeys(ZR_PUBLISHER_KEYS, g_publisherKeys);
     Enable3dControlsStatic();
 
     CUpdateDlg dialog;

@@ -128,7 +128,11 @@ void ConnectionDriver::Close()
 void ConnectionDriver::SendVersion()
 {
     unsigned char request[kVersionRequestSize];
-    int size = BuildVersionRequest(m_options.runMode, m_session.installedVersion, request);
+    // A repair asks as a fresh install does, so that every connect server answers with
+    // a patch server; the engine then checks instead of walking.
+    const VersionTriple fresh = {0, 0, 0};
+    int size = BuildVersionRequest(m_options.runMode, m_options.repair ? fresh : m_session.installedVersion,
+                                   request);
     g_connectSocket.Send(request, size);
 }
 

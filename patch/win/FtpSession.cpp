@@ -10,8 +10,10 @@
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
 #include "patch/Catalogue.h"
+#include "patch/LauncherKeys.h"
 #include "patch/PathCheck.h"
 #include "patch/win/PatchEngine.h"
+#include "patch/win/RepairRun.h"
 
 namespace {
 
@@ -83,7 +85,9 @@ int PatchEngine::RunSession(const SessionRequest& request)
     }
     // From here on a patch runs: the Close button stops it instead of quitting.
     m_session.stopped = 0;
-    int completed = RunPatch();
+    int completed = m_options.repair
+        ? RepairRun(*this, m_session, m_options, m_reporter, g_publisherKeys).Run()
+        : RunPatch();
     // A walk that failed on its own keeps its error and offers a new attempt; after
     // the Close button the idle state it showed stays.
     bool stoppedByClose = !completed && m_session.stopped;

@@ -38,3 +38,4 @@
 #define IDC_RES_800             1044
 #define IDC_RES_1024            1045
 #define IDC_RES_1280            1046
+#define IDC_REPAIR_LINK         1050

@@ -1,0 +1,3 @@
+#include "patch/LauncherKeys.h"
+
+PublisherKeys g_publisherKeys;
