@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/win/OptionSettings.h"
+#include "tests/win/ControlPixels.h"
 #include "tests/win/MessageBoxWatcher.h"
 #include "tests/win/TempGameDir.h"
 #include "ui/OptionDlg.h"
@@ -252,30 +253,13 @@ TEST_F(OptionFixture, EnterSavesTheEdits)
     EXPECT_EQ(ReadDword("Resolution"), 1u);
 }
 
-namespace {
-
-std::vector<COLORREF> Pixels(HWND control)
-{
-    RECT r;
-    GetClientRect(control, &r);
-    std::vector<COLORREF> pixels;
-    HDC dc = GetDC(control);
-    for (int y = 0; y < r.bottom; ++y)
-        for (int x = 0; x < r.right; ++x)
-            pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(control, dc);
-    return pixels;
-}
-
-} // namespace
-
 TEST_F(OptionFixture, RadioLabelsLookTheSameAfterClicksAndRepaints)
 {
     Open();
     SetFocus(Item(IDC_ID_EDIT));
     UpdateWindow(dialog->m_hWnd);
-    std::vector<COLORREF> radio640 = Pixels(Item(IDC_RES_640));
-    std::vector<COLORREF> sound = Pixels(Item(IDC_SOUND_CHECK));
+    std::vector<COLORREF> radio640 = ControlPixels(Item(IDC_RES_640));
+    std::vector<COLORREF> sound = ControlPixels(Item(IDC_SOUND_CHECK));
     ASSERT_FALSE(radio640.empty());
     for (int i = 0; i < 8; ++i) {
         SendMessageW(Item(IDC_RES_640), BM_CLICK, 0, 0);
@@ -287,6 +271,6 @@ TEST_F(OptionFixture, RadioLabelsLookTheSameAfterClicksAndRepaints)
     UpdateWindow(dialog->m_hWnd);
     // Back in the first state: the same pixels, no text drawn over text.
     EXPECT_EQ(Checked(IDC_RES_1024), BST_CHECKED);
-    EXPECT_TRUE(Pixels(Item(IDC_RES_640)) == radio640) << "the radio label darkened";
-    EXPECT_TRUE(Pixels(Item(IDC_SOUND_CHECK)) == sound) << "the check box darkened";
+    EXPECT_TRUE(ControlPixels(Item(IDC_RES_640)) == radio640) << "the radio label darkened";
+    EXPECT_TRUE(ControlPixels(Item(IDC_SOUND_CHECK)) == sound) << "the check box darkened";
 }

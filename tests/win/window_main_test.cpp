@@ -12,6 +12,7 @@
 #include "app/LaunchOptions.h"
 #include "app/Msg.h"
 #include "framework/WinApp.h"
+#include "tests/win/ControlPixels.h"
 #include "tests/win/TempGameDir.h"
 #include "ui/UpdateDlg.h"
 #include "ui/res/resource.h"
@@ -251,34 +252,17 @@ TEST_F(MainWindowTest, TransferCaptionSurvivesCounterUpdatesAndFullRepaints)
     EXPECT_STREQ(text, L"Files 2/2");
 }
 
-namespace {
-
-std::vector<COLORREF> Pixels(HWND control)
-{
-    RECT r;
-    GetClientRect(control, &r);
-    std::vector<COLORREF> pixels;
-    HDC dc = GetDC(control);
-    for (int y = 0; y < r.bottom; ++y)
-        for (int x = 0; x < r.right; ++x)
-            pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(control, dc);
-    return pixels;
-}
-
-} // namespace
-
 TEST_F(MainWindowTest, LinkLooksTheSameAfterEveryHover)
 {
     HWND link = dlg->GetDlgItem(IDC_LINK);
     UpdateWindow(dlg->m_hWnd);
     PumpAll();
-    std::vector<COLORREF> before = Pixels(link);
+    std::vector<COLORREF> before = ControlPixels(link);
     ASSERT_FALSE(before.empty());
     for (int i = 0; i < 6; ++i) {
         SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
         SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(-5, -5));
     }
     PumpAll();
-    EXPECT_TRUE(Pixels(link) == before) << "the link's text darkened over repaints";
+    EXPECT_TRUE(ControlPixels(link) == before) << "the link's text darkened over repaints";
 }
