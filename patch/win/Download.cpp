@@ -15,13 +15,12 @@
 #include "patch/ProgressThrottle.h"
 #include "patch/RedrawPacer.h"
 #include "patch/TransferPercent.h"
+#include "patch/win/FtpJobs.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
 
 enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100, kCaptionBytes = 1100 };
-
-const DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | FTP_TRANSFER_TYPE_BINARY;
 
 int AsciiLower(int c)
 {
@@ -71,19 +70,28 @@ void PatchEngine::ListRemoteFiles()
     m_session.remoteFileCount = 0;
     if (!m_session.ftpHandle)
         return;
-    WIN32_FIND_DATAA found;
-    HINTERNET search = FtpFindFirstFileA(static_cast<HINTERNET>(m_session.ftpHandle), "*.*", &found,
-                                         INTERNET_FLAG_RELOAD, 0);
-    if (!search)
+    // Each step of the listing waits on the server: on the worker, bounded.
+    JobRef<FtpFindJob> first(new FtpFindJob(static_cast<HINTERNET>(m_session.ftpHandle), nullptr));
+    if (!CallFtp(*first) || !first->ok)
         return;
+    HINTERNET search = first->opened;
     bool overflow = false;
-    do {
+    for (WIN32_FIND_DATAA found = first->found;;) {
         if (!AddRemoteFile(found)) {
             overflow = true;
             break;
         }
-    } while (InternetFindNextFileA(search, &found));
-    InternetCloseHandle(search);
+        JobRef<FtpFindJob> next(new FtpFindJob(nullptr, search));
+        if (!CallFtp(*next)) {
+            search = nullptr;  // closed with its session
+            break;
+        }
+        if (!next->ok)
+            break;
+        found = next->found;
+    }
+    if (search)
+        InternetCloseHandle(search);
     // Once per listing: a huge directory must not raise one box per extra file.
     if (overflow)
         ShowMessageF("%s", g_msg.Get(kMsgTooManyFiles));
@@ -108,6 +116,8 @@ int PatchEngine::FindRemoteFileSize(const char* name) const
 int PatchEngine::DownloadFile(const char* localPath, const char* remoteName)
 {
     const RemoteFileEntry* entry = FindRemoteFile(remoteName);
+    if (!entry && strchr(remoteName, ' '))
+        return DownloadUnlistedFile(localPath, remoteName);
     if (!entry || entry->size < 0)
         return 0;
     m_reporter.SetBarRange(kUpperBar, 100);
@@ -116,6 +126,18 @@ int PatchEngine::DownloadFile(const char* localPath, const char* remoteName)
     char listedName[sizeof entry->name];
     memcpy(listedName, entry->name, sizeof listedName);
     return TransferFile(listedName, localPath, entry->size) ? 1 : 0;
+}
+
+int PatchEngine::DownloadUnlistedFile(const char* localPath, const char* remoteName)
+{
+    // Wine's listing cuts a name at its first blank, so such a file is missing from
+    // the listing although the server has it: its size is asked for by name instead.
+    // Only names with a blank that the listing lacks are asked for, one command each.
+    int size = QueryRemoteSize(remoteName);
+    if (size < 0)
+        return 0;
+    m_reporter.SetBarRange(kUpperBar, 100);
+    return TransferFile(remoteName, localPath, size) ? 1 : 0;
 }
 
 void PatchEngine::CloseRemoteFile()
@@ -134,8 +156,7 @@ void PatchEngine::DrainRemoteFile()
     // server has answered: about one retry pause per file.
     char rest[kBlockSize];
     DWORD got = 0;
-    if (m_session.remoteFile)
-        InternetReadFile(static_cast<HINTERNET>(m_session.remoteFile), rest, sizeof rest, &got);
+    ReadFtpFile(m_session.remoteFile, rest, sizeof rest, got);
 }
 
 int PatchEngine::OpenRemoteFile(const char* remoteName)
@@ -143,8 +164,7 @@ int PatchEngine::OpenRemoteFile(const char* remoteName)
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
         if (!m_session.ftpHandle)
             return 0;
-        HINTERNET file = FtpOpenFileA(static_cast<HINTERNET>(m_session.ftpHandle), remoteName,
-                                      GENERIC_READ, kOpenFlags, 0);
+        InternetHandle file = OpenFtpFile(remoteName);
         if (file) {
             m_session.remoteFile = file;
             return 1;
@@ -183,9 +203,8 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
     char caption[kCaptionBytes];
     for (;;) {
         DWORD got = 0;
-        if (!m_session.remoteFile ||
-            !InternetReadFile(static_cast<HINTERNET>(m_session.remoteFile), block, kBlockSize, &got) ||
-            got == 0)
+        // A read given up (Close, or a frozen server) has closed the handles.
+        if (!ReadFtpFile(m_session.remoteFile, block, kBlockSize, got) || got == 0)
             break;  // the server ended the file before its listed size
         DWORD written = 0;
         if (!WriteFile(local, block, got, &written, nullptr) || written != got)

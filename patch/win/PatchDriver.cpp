@@ -94,9 +94,7 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
     StartVersionLog();
 
     char savedDir[kFtpDirBytes] = "";
-    DWORD savedLength = sizeof savedDir;
-    if (m_session.ftpHandle)
-        FtpGetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir, &savedLength);
+    GetFtpDirectory(savedDir, sizeof savedDir);
 
     DeleteFileA(kListFileName);
     int saveVersion = 1;
@@ -105,8 +103,7 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
     if (!ok)
         return kVersionFailed;
 
-    if (m_session.ftpHandle)
-        FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir);
+    SetFtpDirectory(savedDir);
     if (!InstallLoggedFiles() || !CleanupLoggedFiles())
         return kVersionFailed;
     // Only now are the version's files in place: the version that the next
@@ -181,8 +178,7 @@ int PatchEngine::ReadListFlags(int& testServer)
 
 int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
 {
-    if (!m_session.ftpHandle ||
-        !FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), directory)) {
+    if (!SetFtpDirectory(directory)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgNoVersionDirectory));
         return 0;
     }

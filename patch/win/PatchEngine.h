@@ -13,6 +13,8 @@
 #include "patch/Bz2Expander.h"
 #include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
+#include "patch/RedrawPacer.h"
+#include "patch/win/BlockingCall.h"
 #include "patch/win/PatchReporter.h"
 
 class PatchEngine {
@@ -54,6 +56,10 @@ public:
     // Set once RestartAfterSelfUpdate has run: the launcher is ending.
     bool Restarting() const { return m_restarting; }
 
+    // A blocking FTP call that has not returned after this long is given up (tests
+    // shorten it; the launcher keeps kStallBoundMs).
+    void SetStallBoundMs(DWORD boundMs) { m_calls.SetBoundMs(boundMs); }
+
     // The listing keeps at most this many files of a version directory.
     enum { kMaxListedFiles = 999 };
 
@@ -79,15 +85,28 @@ private:
     // Steps of a download (Download.cpp).
     int AddRemoteFile(const WIN32_FIND_DATAA& found);
     const RemoteFileEntry* FindRemoteFile(const char* name) const;
+    int DownloadUnlistedFile(const char* localPath, const char* remoteName);
     int OpenRemoteFile(const char* remoteName);
     void CloseRemoteFile();
     void DrainRemoteFile();
+
+    // Bounded FTP calls (BoundedFtp.cpp): run on the worker thread; a call given up
+    // closes the session's handles and fails.
+    int CallFtp(BlockingJob& job);
+    InternetHandle ConnectFtp(InternetHandle internet);
+    InternetHandle OpenFtpFile(const char* name);
+    int ReadFtpFile(InternetHandle file, char* block, DWORD size, DWORD& got);
+    int SetFtpDirectory(const char* directory);
+    int GetFtpDirectory(char* directory, size_t size);
+    int FetchWholeFile(const char* name);
+    int QueryRemoteSize(const char* name);
 
     PatchSession& m_session;
     LaunchOptions& m_options;
     PatchReporter& m_reporter;
     PatchLogIndex m_log;
     Bz2Expander m_expander;
+    BlockingWorker m_calls;
     bool m_restarting = false;
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;
