@@ -107,7 +107,7 @@ int BlockingWorker::StartLine()
         delete line;
         return 0;
     }
-    CloseHandle(thread);
+    m_thread = thread;
     m_line = line;
     return 1;
 }
@@ -122,9 +122,22 @@ void BlockingWorker::LeaveLine()
     SetEvent(m_line->wake);
     m_line->Release();
     m_line = nullptr;
+    CloseHandle(m_thread);
+    m_thread = nullptr;
 }
 
 namespace {
+
+// Processor time the thread has used so far, in 100 ns units.
+ULONGLONG ThreadWork(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(thread, &created, &exited, &kernel, &user))
+        return 0;
+    ULARGE_INTEGER k = {{kernel.dwLowDateTime, kernel.dwHighDateTime}};
+    ULARGE_INTEGER u = {{user.dwLowDateTime, user.dwHighDateTime}};
+    return k.QuadPart + u.QuadPart;
+}
 
 // The window is ending: its quit request waits for the dialog's own loop.
 bool QuitPending()
@@ -145,7 +158,11 @@ int BlockingWorker::Call(BlockingJob& job)
     job.AddRef();  // the worker's reference
     m_line->job = &job;
     SetEvent(m_line->wake);
-    const DWORD start = GetTickCount();
+    // A call whose thread keeps using the processor is working, not stalled (WinINet
+    // under Wine reads a long listing one byte per socket call): the bound counts
+    // from the last time the worker did any work.
+    DWORD lastWork = GetTickCount();
+    ULONGLONG work = ThreadWork(m_thread);
     for (;;) {
         DWORD woke = MsgWaitForMultipleObjectsEx(1, &m_line->done, kWaitSliceMs, QS_ALLINPUT,
                                                  MWMO_INPUTAVAILABLE);
@@ -156,7 +173,13 @@ int BlockingWorker::Call(BlockingJob& job)
         if (woke == WAIT_OBJECT_0 + 1 && !quit)
             m_reporter.PumpOneMessage();
         bool stop = quit || (!stoppedBefore && m_stop);
-        if (!stop && GetTickCount() - start < m_boundMs)
+        const DWORD now = GetTickCount();
+        const ULONGLONG workNow = ThreadWork(m_thread);
+        if (workNow != work) {
+            work = workNow;
+            lastWork = now;
+        }
+        if (!stop && now - lastWork < m_boundMs)
             continue;
         if (!job.Abandon()) {
             // The call returned in the meantime: its result stands.

@@ -9,7 +9,8 @@
 
 class PatchReporter;
 
-// A call to the patch server that makes no progress for this long is given up.
+// A call to the patch server that makes no progress for this long is given up
+// (progress: the call returns, or its thread uses processor time).
 enum { kStallBoundMs = 30000 };
 
 class BlockingJob {
@@ -68,7 +69,8 @@ public:
 
     // Runs job on the worker thread and waits for it, pumping the window's messages.
     // 1: the call returned (the job's results may be read). 0: the call was given up
-    // (stop, quit, or the bound passed); the thread is left to end on its own.
+    // (stop, quit, or the bound passed while the worker did no work); the thread is
+    // left to end on its own.
     int Call(BlockingJob& job);
 
 private:
@@ -79,4 +81,5 @@ private:
     const int& m_stop;
     DWORD m_boundMs = kStallBoundMs;
     WorkerLine* m_line = nullptr;
+    HANDLE m_thread = nullptr;
 };

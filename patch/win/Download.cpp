@@ -120,7 +120,7 @@ int PatchEngine::DownloadFile(const char* localPath, const char* remoteName)
         return DownloadUnlistedFile(localPath, remoteName);
     if (!entry || entry->size < 0)
         return 0;
-    m_reporter.SetBarRange(kUpperBar, 100);
+    SetTransferRange();
     // The file is opened under its listed name: a list may write a name in another
     // letter case than a server with case-sensitive names stores it.
     char listedName[sizeof entry->name];
@@ -136,7 +136,7 @@ int PatchEngine::DownloadUnlistedFile(const char* localPath, const char* remoteN
     int size = QueryRemoteSize(remoteName);
     if (size < 0)
         return 0;
-    m_reporter.SetBarRange(kUpperBar, 100);
+    SetTransferRange();
     return TransferFile(remoteName, localPath, size) ? 1 : 0;
 }
 

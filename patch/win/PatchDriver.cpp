@@ -65,6 +65,24 @@ void PatchEngine::SetCounter(PatchCounter counter, int labelText, int number, in
     m_reporter.SetCounterText(counter, text);
 }
 
+void PatchEngine::ShowListProgress(const ListProgress& progress, bool always)
+{
+    // Drawing costs more than fetching a small file: the file counter and the lower
+    // bar follow at the redraw pace, and always show the last file and the end.
+    if (!always && progress.fileNumber < progress.total && !m_filePacer.Due(GetTickCount()))
+        return;
+    SetCounter(kFileCounter, kMsgFilesCounter, progress.fileNumber, progress.total);
+    m_reporter.SetBarPos(kLowerBar, progress.done);
+}
+
+void PatchEngine::SetTransferRange()
+{
+    if (m_transferRange)
+        return;
+    m_reporter.SetBarRange(kUpperBar, 100);
+    m_transferRange = true;
+}
+
 void PatchEngine::StartVersionLog()
 {
     char version[32];
@@ -132,6 +150,7 @@ int PatchEngine::RunPatch()
 {
     const int count = m_session.versionCount;
     m_reporter.SetBarRange(kUpperBar, count);
+    m_transferRange = false;
     for (int i = 1; i <= count; ++i) {
         // A stop between two versions (during the install, which pumps) ends the walk.
         if (m_session.stopped)
@@ -153,6 +172,7 @@ int PatchEngine::RunPatch()
     // ready and closes the connection exactly as after a walk.
     m_reporter.ShowStatus(g_msg.Get(kMsgUpdateComplete));
     m_reporter.SetBarRange(kUpperBar, count);
+    m_transferRange = false;
     SetCounter(kVersionCounter, kMsgVersionsCounter, count, count);
     m_reporter.DrawTransferCaption(g_msg.Get(kMsgCompleteCaption));
     CloseFtp();
@@ -239,6 +259,11 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
         if (m_session.stopped)
             return 0;  // the Close button has shown the idle state already
     }
+    if (progress.fileNumber > 1) {
+        // The end of the list: the last file's number and every file done.
+        ListProgress last = {progress.fileNumber - 1, progress.done, progress.total};
+        ShowListProgress(last, true);
+    }
     return 1;
 }
 
@@ -281,7 +306,7 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
     if (compressed)
         logName[strlen(logName) - kCompressedSuffixLength] = '\0';
 
-    SetCounter(kFileCounter, kMsgFilesCounter, progress.fileNumber, progress.total);
+    ShowListProgress(progress, false);
     if (m_session.resumeFromLog) {
         if (m_log.LogIsStale(m_session.targetPacked)) {
             char version[32];
@@ -292,7 +317,6 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
         } else if (m_log.LogHasFile(logName)) {
             ++progress.done;
             ++progress.fileNumber;
-            m_reporter.SetBarPos(kLowerBar, progress.done);
             return kEntrySkipped;
         }
     }
@@ -314,6 +338,5 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
     m_log.AppendLogLine('F', logName);
     ++progress.done;
     ++progress.fileNumber;
-    m_reporter.SetBarPos(kLowerBar, progress.done);
     return kEntryFetched;
 }

@@ -81,6 +81,8 @@ private:
     int SwitchDirectory(const char* text, int cut, char* currentDir, size_t size);
     int FetchListEntry(const char* name, const char* currentDir, ListProgress& progress);
     void SetCounter(PatchCounter counter, int labelText, int number, int total);
+    void ShowListProgress(const ListProgress& progress, bool always);
+    void SetTransferRange();
 
     // Steps of a download (Download.cpp).
     int AddRemoteFile(const WIN32_FIND_DATAA& found);
@@ -107,6 +109,10 @@ private:
     PatchLogIndex m_log;
     Bz2Expander m_expander;
     BlockingWorker m_calls;
+    // Paces the per-file counter and lower bar across the files of a list.
+    RedrawPacer m_filePacer;
+    // Set while the upper bar has the transfers' range of 100.
+    bool m_transferRange = false;
     bool m_restarting = false;
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;

@@ -70,6 +70,32 @@ TEST_F(BlockingCallTest, ACallThatReturnsGivesItsResultAndTheWorkerServesTheNext
     EXPECT_EQ(g_jobsDiscarded, 0);
 }
 
+// Keeps the processor busy for a while, as WinINet does when it parses a long
+// listing one byte at a time.
+class BusyJob : public BlockingJob {
+public:
+    explicit BusyJob(DWORD ms) : m_ms(ms) {}
+    void Run() override
+    {
+        DWORD start = GetTickCount();
+        while (GetTickCount() - start < m_ms)
+            spins = spins + 1;
+    }
+    volatile unsigned long spins = 0;
+
+private:
+    DWORD m_ms;
+};
+
+TEST_F(BlockingCallTest, ACallThatKeepsWorkingIsNotGivenUpAtTheBound)
+{
+    BlockingWorker worker(reporter, stop);
+    worker.SetBoundMs(500);
+    JobRef<BusyJob> job(new BusyJob(2000));
+    EXPECT_EQ(worker.Call(*job), 1);
+    EXPECT_GT(job->spins, 0u);
+}
+
 TEST_F(BlockingCallTest, TheBoundGivesUpWhileMessagesFlowAndALateReturnIsDiscarded)
 {
     BlockingWorker worker(reporter, stop);
