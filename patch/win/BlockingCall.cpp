@@ -4,7 +4,6 @@
 
 namespace {
 
-enum { kJobRunning = 0, kJobFinished = 1, kJobAbandoned = 2 };
 // The longest the wait sleeps before it looks at the stop flag and the clock again.
 enum { kWaitSliceMs = 50 };
 

@@ -32,8 +32,11 @@ public:
     int Finish();
     // Owner: gives the call up; 0 when the worker had finished it already.
     int Abandon();
+    // Worker: the owner has given the call up (a job of several calls stops).
+    bool GivenUp() const { return m_state == kJobAbandoned; }
 
 private:
+    enum { kJobRunning = 0, kJobFinished = 1, kJobAbandoned = 2 };
     volatile LONG m_refs;
     volatile LONG m_state;
 };

@@ -68,15 +68,46 @@ InternetHandle PatchEngine::OpenFtpFile(const char* name)
 
 int PatchEngine::ReadFtpFile(InternetHandle file, char* block, DWORD size, DWORD& got)
 {
+    // Hands out the blocks of one batch read on the worker, one request at a time,
+    // then reads the next batch.
     got = 0;
-    if (!file)
-        return 0;
-    JobRef<FtpReadJob> job(new FtpReadJob(Handle(file)));
-    if (!CallFtp(*job) || !job->ok)
-        return 0;
-    got = job->got < size ? job->got : size;
-    memcpy(block, job->block, got);
-    return 1;
+    if (m_readAhead && m_readAhead->File() != Handle(file))
+        DropReadAhead();
+    for (;;) {
+        if (!file)
+            return 0;
+        if (!m_readAhead) {
+            FtpReadJob* job = new FtpReadJob(Handle(file));
+            if (!CallFtp(*job)) {
+                job->Release();
+                return 0;
+            }
+            m_readAhead = job;
+            m_readTaken = 0;
+        }
+        if (m_readTaken < m_readAhead->got) {
+            DWORD left = m_readAhead->got - m_readTaken;
+            got = left < size ? left : size;
+            memcpy(block, m_readAhead->data + m_readTaken, got);
+            m_readTaken += got;
+            return 1;
+        }
+        const bool failed = m_readAhead->failed;
+        const bool ended = m_readAhead->ended;
+        DropReadAhead();
+        if (failed)
+            return 0;
+        if (ended)
+            return 1;  // the end of the data: got is 0
+    }
+}
+
+void PatchEngine::DropReadAhead()
+{
+    if (m_readAhead)
+        m_readAhead->Release();
+    m_readAhead = nullptr;
+    m_readTaken = 0;
 }
 
 int PatchEngine::SetFtpDirectory(const char* directory)

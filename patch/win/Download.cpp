@@ -143,6 +143,7 @@ int PatchEngine::DownloadUnlistedFile(const char* localPath, const char* remoteN
 void PatchEngine::CloseRemoteFile()
 {
     // The Close button's CloseFtp may have closed and forgotten the handle already.
+    DropReadAhead();
     if (m_session.remoteFile) {
         InternetCloseHandle(static_cast<HINTERNET>(m_session.remoteFile));
         m_session.remoteFile = nullptr;

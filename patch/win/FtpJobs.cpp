@@ -59,9 +59,18 @@ void FtpOpenFileJob::Discard()
 
 void FtpReadJob::Run()
 {
-    ok = InternetReadFile(m_file, block, sizeof block, &got);
-    if (!ok || got > sizeof block)
-        got = 0;
+    while (got + kBlockSize <= sizeof data && !GivenUp()) {
+        DWORD read = 0;
+        if (!InternetReadFile(m_file, data + got, kBlockSize, &read) || read > kBlockSize) {
+            failed = true;
+            return;
+        }
+        if (read == 0) {
+            ended = true;
+            return;
+        }
+        got += read;
+    }
 }
 
 void FtpFindJob::Run()

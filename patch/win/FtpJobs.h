@@ -37,15 +37,19 @@ private:
     char m_name[260];
 };
 
-// One InternetReadFile of at most kBlockSize bytes into the job's block.
+// InternetReadFile of kBlockSize bytes at a time until the job's buffer is full, the
+// data ends or a read fails: one hand-over to the worker per batch of blocks, as
+// each hand-over costs more than a read under Wine.
 class FtpReadJob : public BlockingJob {
 public:
-    enum { kBlockSize = 2048 };
+    enum { kBlockSize = 2048, kBatchBytes = 8 * kBlockSize };
     explicit FtpReadJob(HINTERNET file) : m_file(file) {}
     void Run() override;
-    BOOL ok = FALSE;
-    DWORD got = 0;
-    char block[kBlockSize];
+    HINTERNET File() const { return m_file; }
+    DWORD got = 0;        // bytes in data
+    bool ended = false;   // a read returned no data: the end of the file
+    bool failed = false;  // a read failed after the got bytes
+    char data[kBatchBytes];
 
 private:
     HINTERNET m_file;

@@ -130,6 +130,8 @@ void PatchEngine::CloseFtp()
     // Children first: a file still open in a transfer, then the connection, then
     // the session. Each handle is forgotten as it is closed, so a second call (or
     // the transfer that owned the file) closes nothing twice.
+    // Blocks read ahead belong to the closed file: a new one may get its handle value.
+    DropReadAhead();
     CloseInternetHandle(m_session.remoteFile);
     CloseInternetHandle(m_session.ftpHandle);
     CloseInternetHandle(m_session.internetHandle);

@@ -17,6 +17,8 @@
 #include "patch/win/BlockingCall.h"
 #include "patch/win/PatchReporter.h"
 
+class FtpReadJob;
+
 class PatchEngine {
 public:
     PatchEngine(PatchSession& session, LaunchOptions& options, PatchReporter& reporter);
@@ -98,6 +100,7 @@ private:
     InternetHandle ConnectFtp(InternetHandle internet);
     InternetHandle OpenFtpFile(const char* name);
     int ReadFtpFile(InternetHandle file, char* block, DWORD size, DWORD& got);
+    void DropReadAhead();
     int SetFtpDirectory(const char* directory);
     int GetFtpDirectory(char* directory, size_t size);
     int FetchWholeFile(const char* name);
@@ -109,6 +112,10 @@ private:
     PatchLogIndex m_log;
     Bz2Expander m_expander;
     BlockingWorker m_calls;
+    // The batch of blocks read ahead from the open remote file, and how much of it
+    // the transfer has taken.
+    FtpReadJob* m_readAhead = nullptr;
+    DWORD m_readTaken = 0;
     // Paces the per-file counter and lower bar across the files of a list.
     RedrawPacer m_filePacer;
     // Set while the upper bar has the transfers' range of 100.
