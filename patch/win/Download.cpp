@@ -16,13 +16,13 @@
 #include "patch/RedrawPacer.h"
 #include "patch/RemoteFileLookup.h"
 #include "patch/TransferPercent.h"
+#include "patch/win/FtpJobs.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
 
 enum { kBlockSize = 2048, kOpenAttempts = 100, kOpenRetryMs = 100 };
 
-const DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | FTP_TRANSFER_TYPE_BINARY;
 
 bool IsDotEntry(const char* name)
 {
@@ -58,19 +58,28 @@ void PatchEngine::ListRemoteFiles()
     m_session.remoteFileCount = 0;
     if (!m_session.ftpHandle)
         return;
-    WIN32_FIND_DATAA found;
-    HINTERNET search = FtpFindFirstFileA(static_cast<HINTERNET>(m_session.ftpHandle), "*.*", &found,
-                                         INTERNET_FLAG_RELOAD, 0);
-    if (!search)
+    // Each step of the listing waits on the server: on the worker, bounded.
+    JobRef<FtpFindJob> first(new FtpFindJob(static_cast<HINTERNET>(m_session.ftpHandle), nullptr));
+    if (!CallFtp(*first) || !first->ok)
         return;
+    HINTERNET search = first->opened;
     bool overflow = false;
-    do {
+    for (WIN32_FIND_DATAA found = first->found;;) {
         if (!AddRemoteFile(found)) {
             overflow = true;
             break;
         }
-    } while (InternetFindNextFileA(search, &found));
-    InternetCloseHandle(search);
+        JobRef<FtpFindJob> next(new FtpFindJob(nullptr, search));
+        if (!CallFtp(*next)) {
+            search = nullptr;  // closed with its session
+            break;
+        }
+        if (!next->ok)
+            break;
+        found = next->found;
+    }
+    if (search)
+        InternetCloseHandle(search);
     // Once per listing: a huge directory must not raise one box per extra file.
     if (overflow)
         ShowMessageF("%s", g_msg.Get(kMsgTooManyFiles));
@@ -90,9 +99,11 @@ int PatchEngine::FindRemoteFileSize(const char* name) const
 int PatchEngine::DownloadFile(const char* localPath, const char* remoteName)
 {
     const RemoteFileEntry* entry = FindRemoteFile(remoteName);
+    if (!entry && strchr(remoteName, ' '))
+        return DownloadUnlistedFile(localPath, remoteName);
     if (!entry || entry->size < 0)
         return 0;
-    m_reporter.SetBarRange(kUpperBar, 100);
+    SetTransferRange();
     // The file is opened under its listed name: a list may write a name in another
     // letter case than a server with case-sensitive names stores it.
     char listedName[sizeof entry->name];
@@ -100,9 +111,22 @@ int PatchEngine::DownloadFile(const char* localPath, const char* remoteName)
     return TransferFile(listedName, localPath, entry->size) ? 1 : 0;
 }
 
+int PatchEngine::DownloadUnlistedFile(const char* localPath, const char* remoteName)
+{
+    // Wine's listing cuts a name at its first blank, so such a file is missing from
+    // the listing although the server has it: its size is asked for by name instead.
+    // Only names with a blank that the listing lacks are asked for, one command each.
+    int size = QueryRemoteSize(remoteName);
+    if (size < 0)
+        return 0;
+    SetTransferRange();
+    return TransferFile(remoteName, localPath, size) ? 1 : 0;
+}
+
 void PatchEngine::CloseRemoteFile()
 {
     // The Close button's CloseFtp may have closed and forgotten the handle already.
+    DropReadAhead();
     if (m_session.remoteFile) {
         InternetCloseHandle(static_cast<HINTERNET>(m_session.remoteFile));
         m_session.remoteFile = nullptr;
@@ -116,8 +140,7 @@ void PatchEngine::DrainRemoteFile()
     // server has answered: about one retry pause per file.
     char rest[kBlockSize];
     DWORD got = 0;
-    if (m_session.remoteFile)
-        InternetReadFile(static_cast<HINTERNET>(m_session.remoteFile), rest, sizeof rest, &got);
+    ReadFtpFile(m_session.remoteFile, rest, sizeof rest, got);
 }
 
 int PatchEngine::OpenRemoteFile(const char* remoteName)
@@ -125,8 +148,7 @@ int PatchEngine::OpenRemoteFile(const char* remoteName)
     for (int attempt = 1; attempt <= kOpenAttempts; ++attempt) {
         if (!m_session.ftpHandle)
             return 0;
-        HINTERNET file = FtpOpenFileA(static_cast<HINTERNET>(m_session.ftpHandle), remoteName,
-                                      GENERIC_READ, kOpenFlags, 0);
+        InternetHandle file = OpenFtpFile(remoteName);
         if (file) {
             m_session.remoteFile = file;
             return 1;
@@ -165,9 +187,8 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
     char caption[kCaptionBytes];
     for (;;) {
         DWORD got = 0;
-        if (!m_session.remoteFile ||
-            !InternetReadFile(static_cast<HINTERNET>(m_session.remoteFile), block, kBlockSize, &got) ||
-            got == 0)
+        // A read given up (Close, or a frozen server) has closed the handles.
+        if (!ReadFtpFile(m_session.remoteFile, block, kBlockSize, got) || got == 0)
             break;  // the server ended the file before its listed size
         DWORD written = 0;
         if (!WriteFile(local, block, got, &written, nullptr) || written != got)

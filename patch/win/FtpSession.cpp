@@ -137,9 +137,8 @@ int PatchEngine::OpenFtp()
         ShowMessageF("%s", g_msg.Get(kMsgInternetOpenFailed));
         return 0;
     }
-    HINTERNET ftp = InternetConnectA(internet, m_session.ftpHost, m_session.ftpPort,
-                                     m_session.ftpUser, m_session.ftpPassword,
-                                     INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 0);
+    // The login waits on the server: on the worker, bounded.
+    InternetHandle ftp = ConnectFtp(internet);
     m_session.ftpHandle = ftp;
     if (!ftp) {
         CloseInternetHandle(m_session.internetHandle);
@@ -158,11 +157,7 @@ int PatchEngine::FetchCatalogue()
         m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
-    DeleteFileA(m_session.catalogueName);
-    if (!m_session.ftpHandle ||
-        !FtpGetFileA(static_cast<HINTERNET>(m_session.ftpHandle), m_session.catalogueName,
-                     m_session.catalogueName, FALSE, FILE_ATTRIBUTE_NORMAL,
-                     INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_BINARY, 0)) {
+    if (!FetchWholeFile(m_session.catalogueName)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
@@ -181,6 +176,8 @@ void PatchEngine::CloseHandles()
     // Children first: a file still open in a transfer, then the connection, then
     // the session. Each handle is forgotten as it is closed, so a second call (or
     // the transfer that owned the file) closes nothing twice.
+    // Blocks read ahead belong to the closed file: a new one may get its handle value.
+    DropReadAhead();
     CloseInternetHandle(m_session.remoteFile);
     CloseInternetHandle(m_session.ftpHandle);
     CloseInternetHandle(m_session.internetHandle);
@@ -188,11 +185,8 @@ void PatchEngine::CloseHandles()
 
 int PatchEngine::FetchFileList()
 {
-    DeleteFileA(kListFileName);
     // Never from a cache: a version's list may be published again.
-    if (!m_session.ftpHandle ||
-        !FtpGetFileA(static_cast<HINTERNET>(m_session.ftpHandle), kListFileName, kListFileName,
-                     FALSE, FILE_ATTRIBUTE_NORMAL, INTERNET_FLAG_RELOAD | FTP_TRANSFER_TYPE_BINARY, 0)) {
+    if (!FetchWholeFile(kListFileName)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }

@@ -64,6 +64,24 @@ void PatchEngine::SetCounter(PatchCounter counter, int labelText, int number, in
     m_reporter.SetCounterText(counter, text);
 }
 
+void PatchEngine::ShowListProgress(const ListProgress& progress, bool always)
+{
+    // Drawing costs more than fetching a small file: the file counter and the lower
+    // bar follow at the redraw pace, and always show the last file and the end.
+    if (!always && progress.fileNumber < progress.total && !m_filePacer.Due(GetTickCount()))
+        return;
+    SetCounter(kFileCounter, kMsgFilesCounter, progress.fileNumber, progress.total);
+    m_reporter.SetBarPos(kLowerBar, progress.done);
+}
+
+void PatchEngine::SetTransferRange()
+{
+    if (m_transferRange)
+        return;
+    m_reporter.SetBarRange(kUpperBar, 100);
+    m_transferRange = true;
+}
+
 int PatchEngine::AppendVersionLine()
 {
     char version[32];
@@ -101,9 +119,7 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
     }
 
     char savedDir[kFtpDirBytes] = "";
-    DWORD savedLength = sizeof savedDir;
-    if (m_session.ftpHandle)
-        FtpGetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir, &savedLength);
+    GetFtpDirectory(savedDir, sizeof savedDir);
 
     DeleteFileA(kListFileName);
     int saveVersion = 1;
@@ -112,8 +128,7 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
     if (!ok)
         return kVersionFailed;
 
-    if (m_session.ftpHandle)
-        FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir);
+    SetFtpDirectory(savedDir);
     if (!InstallLoggedFiles() || !CleanupLoggedFiles())
         return kVersionFailed;
     // Only now are the version's files in place: the version that the next
@@ -142,6 +157,7 @@ int PatchEngine::RunPatch()
 {
     const int count = m_session.versionCount;
     m_reporter.SetBarRange(kUpperBar, count);
+    m_transferRange = false;
     for (int i = 1; i <= count; ++i) {
         // A stop between two versions (during the install, which pumps) ends the walk.
         if (m_session.stopped)
@@ -163,6 +179,7 @@ int PatchEngine::RunPatch()
     // ready and closes the connection exactly as after a walk.
     m_reporter.ShowStatus(g_msg.Get(kMsgUpdateComplete));
     m_reporter.SetBarRange(kUpperBar, count);
+    m_transferRange = false;
     SetCounter(kVersionCounter, kMsgVersionsCounter, count, count);
     m_reporter.DrawTransferCaption(g_msg.Get(kMsgCompleteCaption));
     CloseHandles();
@@ -188,8 +205,7 @@ int PatchEngine::ReadListFlags(int& testServer)
 
 int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
 {
-    if (!m_session.ftpHandle ||
-        !FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), directory)) {
+    if (!SetFtpDirectory(directory)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgNoVersionDirectory));
         return 0;
     }
@@ -252,6 +268,11 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
         if (m_session.stopped)
             return 0;  // the Close button has shown the idle state already
     }
+    if (progress.fileNumber > 1) {
+        // The end of the list: the last file's number and every file done.
+        ListProgress last = {progress.fileNumber - 1, progress.done, progress.total};
+        ShowListProgress(last, true);
+    }
     return 1;
 }
 
@@ -307,7 +328,7 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
     if (compressed)
         logName[strlen(logName) - kCompressedSuffixLength] = '\0';
 
-    SetCounter(kFileCounter, kMsgFilesCounter, progress.fileNumber, progress.total);
+    ShowListProgress(progress, false);
     if (m_session.resumeFromLog) {
         int resumed = ResumeEntry(logName);
         if (resumed == kEntryLogFailed)
@@ -315,7 +336,6 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
         if (resumed == kEntrySkipped) {
             ++progress.done;
             ++progress.fileNumber;
-            m_reporter.SetBarPos(kLowerBar, progress.done);
             return kEntrySkipped;
         }
     }
@@ -339,6 +359,5 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
         return kEntryLogFailed;
     ++progress.done;
     ++progress.fileNumber;
-    m_reporter.SetBarPos(kLowerBar, progress.done);
     return kEntryFetched;
 }

@@ -15,7 +15,11 @@
 #include "patch/Bz2Expander.h"
 #include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
+#include "patch/RedrawPacer.h"
+#include "patch/win/BlockingCall.h"
 #include "patch/win/PatchReporter.h"
+
+class FtpReadJob;
 
 class PatchEngine : public PatchReplyHandler {
 public:
@@ -60,6 +64,10 @@ public:
     // Set once RestartAfterSelfUpdate has run: the launcher is ending.
     bool Restarting() const { return m_restarting; }
 
+    // A blocking FTP call that has not returned after this long is given up (tests
+    // shorten it; the launcher keeps kStallBoundMs).
+    void SetStallBoundMs(DWORD boundMs) { m_calls.SetBoundMs(boundMs); }
+
     // The listing keeps at most this many files of a version directory.
     enum { kMaxListedFiles = 999 };
 
@@ -97,19 +105,43 @@ private:
     int SwitchDirectory(const char* text, int cut, char* currentDir, size_t size);
     int FetchListEntry(const char* name, const char* currentDir, ListProgress& progress);
     void SetCounter(PatchCounter counter, int labelText, int number, int total);
+    void ShowListProgress(const ListProgress& progress, bool always);
+    void SetTransferRange();
 
     // Steps of a download (Download.cpp).
     int AddRemoteFile(const WIN32_FIND_DATAA& found);
     const RemoteFileEntry* FindRemoteFile(const char* name) const;
+    int DownloadUnlistedFile(const char* localPath, const char* remoteName);
     int OpenRemoteFile(const char* remoteName);
     void CloseRemoteFile();
     void DrainRemoteFile();
+
+    // Bounded FTP calls (BoundedFtp.cpp): run on the worker thread; a call given up
+    // closes the session's handles and fails.
+    int CallFtp(BlockingJob& job);
+    InternetHandle ConnectFtp(InternetHandle internet);
+    InternetHandle OpenFtpFile(const char* name);
+    int ReadFtpFile(InternetHandle file, char* block, DWORD size, DWORD& got);
+    void DropReadAhead();
+    int SetFtpDirectory(const char* directory);
+    int GetFtpDirectory(char* directory, size_t size);
+    int FetchWholeFile(const char* name);
+    int QueryRemoteSize(const char* name);
 
     PatchSession& m_session;
     LaunchOptions& m_options;
     PatchReporter& m_reporter;
     PatchLogIndex m_log;
     Bz2Expander m_expander;
+    BlockingWorker m_calls;
+    // The batch of blocks read ahead from the open remote file, and how much of it
+    // the transfer has taken.
+    FtpReadJob* m_readAhead = nullptr;
+    DWORD m_readTaken = 0;
+    // Paces the per-file counter and lower bar across the files of a list.
+    RedrawPacer m_filePacer;
+    // Set while the upper bar has the transfers' range of 100.
+    bool m_transferRange = false;
     bool m_restarting = false;
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;

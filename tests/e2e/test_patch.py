@@ -2,6 +2,8 @@
 launcher can be interrupted in the middle of a version: killed outright (the next run
 resumes from its patch log) or stopped with its Close button."""
 import json
+import os
+import signal
 import subprocess
 import sys
 import time
@@ -36,7 +38,12 @@ class FtpServer:
         records = [json.loads(x) for x in self.log.read_text().splitlines() if x.strip()]
         return [r["file"] for r in records if r["completed"]]
 
+    def freeze(self):
+        """Stops the server process outright: connections stay open, nothing answers."""
+        os.kill(self.proc.pid, signal.SIGSTOP)
+
     def stop(self):
+        os.kill(self.proc.pid, signal.SIGCONT)
         self.proc.terminate()
         self.proc.wait(timeout=10)
 
@@ -187,3 +194,30 @@ def test_the_caption_and_counters_stay_readable_after_the_patch(launcher, server
     # The counters' fill is the panel of the background image.
     for x, y in [(120, 121), (320, 121)]:
         assert ws.client_pixel(shot, info, x, y) == ws.resource_pixel("bg_main.bmp", x, y), (x, y)
+
+
+def test_close_while_the_server_is_frozen_mid_file_stops_the_patch_at_once(launcher, server, ftp):
+    slow = ftp(throttle=16 * 1024)
+    server(*patch_reply(slow))
+    game = launcher()
+    game.start()
+    game.wait_window()
+    temp_file = game.game_dir / "Temp" / FILES[0]
+    wait_until(lambda: temp_file.exists() and temp_file.stat().st_size > 0, 60,
+               "the first file to arrive in Temp")
+    slow.freeze()
+    time.sleep(2)
+
+    # The window still answers: Close stops the patch long before any network timeout.
+    started = time.monotonic()
+    zr.probe("click", zr.TITLE, CLOSE)
+    texts = zr.catalogue_texts()
+    game.wait_for(lambda i: connect_visible(i) and status(i)["text"] == texts[126], timeout=20,
+                  what="the stopped patch to offer Connect")
+    assert time.monotonic() - started < 15
+    assert not temp_file.exists()
+    assert not (game.game_dir / FILES[0]).exists()
+    assert not stored_version(game.game_dir)
+
+    zr.probe("click", zr.TITLE, CLOSE)
+    assert game.proc.wait(timeout=20) == 0
