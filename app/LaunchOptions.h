@@ -2,6 +2,7 @@
 // The process-wide start-up record, filled from the command line before the dialog
 // exists.
 #include "app/VersionTriple.h"
+#include "patch/PublisherKeys.h"
 
 enum RunMode { kRunNormal = 0, kRunRelease = 1, kRunTest = 2, kRunLocal = 4 };
 
@@ -11,6 +12,7 @@ struct LaunchOptions {
     char passArgs[16] = {};        // the launcher's own tokens, joined by blanks, cut to fit
     char connectHost[50] = {};
     int connectPort = 0;
+    PublisherKeys publisherKeys;   // none: a keyless launcher
 };
 
 extern LaunchOptions g_launchOptions;

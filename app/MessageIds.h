@@ -38,5 +38,7 @@ enum MessageId {
     kMsgDownloadingCaption = 145,    // transfer caption while downloading
     kMsgExpandingCaption = 146,      // transfer caption while expanding
     kMsgCompleteCaption = 147,       // transfer caption after the walk
+    kMsgDamagedFile = 148,           // a file, list or manifest not as the manifest says
+    kMsgUpdateNotSigned = 149,       // not signed by the publisher whose key is built in
     kMsgNoticeAddress = 10000,       // address of the notice page
 };

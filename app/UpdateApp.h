@@ -5,11 +5,13 @@
 
 class CUpdateApp : public CWinApp {
 public:
-    CUpdateApp(const char* defaultConnectHost, int connectPort);
+    // publisherKeys: the keys of the launcher's build, as ParsePublisherKeys reads them.
+    CUpdateApp(const char* defaultConnectHost, int connectPort, const char* publisherKeys);
     BOOL InitInstance() override;
     int ExitInstance() override;
 
 private:
     const char* m_defaultConnectHost;
     int m_connectPort;
+    const char* m_publisherKeys;
 };

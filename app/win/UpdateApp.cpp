@@ -5,8 +5,9 @@
 #include "framework/MessageBox.h"
 #include "ui/UpdateDlg.h"
 
-CUpdateApp::CUpdateApp(const char* defaultConnectHost, int connectPort)
-    : CWinApp("ZR Auto Update"), m_defaultConnectHost(defaultConnectHost), m_connectPort(connectPort)
+CUpdateApp::CUpdateApp(const char* defaultConnectHost, int connectPort, const char* publisherKeys)
+    : CWinApp("ZR Auto Update"), m_defaultConnectHost(defaultConnectHost), m_connectPort(connectPort),
+      m_publisherKeys(publisherKeys)
 {
 }
 
@@ -23,6 +24,8 @@ BOOL CUpdateApp::InitInstance()
     AfxEnableControlContainer();
     ParseCommandLine(g_launchOptions, m_lpCmdLine);
     SetConnectServer(g_launchOptions, m_defaultConnectHost, m_connectPort);
+    // The build refuses a malformed key setting, so a failure here cannot happen.
+    ParsePublisherKeys(m_publisherKeys, g_launchOptions.publisherKeys);
     Enable3dControlsStatic();
 
     CUpdateDlg dialog;

@@ -72,7 +72,7 @@ int PatchEngine::BeginPatch(const char* host, unsigned short port, const char* u
 
     if (!OpenFtp())
         return 0;
-    if (!FetchCatalogue())
+    if (!FetchCatalogue() || !CheckCatalogueSignature())
         return 0;
 
     m_reporter.ShowStatus(g_msg.Get(kMsgReadingCatalogue));

@@ -107,27 +107,28 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
 
     if (m_session.ftpHandle)
         FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir);
-    if (!InstallLoggedFiles() || !CleanupLoggedFiles())
+    // Install, store, then clean up: a kill before the store leaves the log and every
+    // Temp copy for the next run to install again; a kill after it leaves only Temp
+    // files that the next version's log replaces.
+    if (!VerifyLoggedFiles() || !InstallLoggedFiles())
         return kVersionFailed;
     // Only now are the version's files in place: the version that the next
     // connection reports must never run ahead of the game directory.
     m_session.installedVersion.major = entry.major;
     m_session.installedVersion.minor = entry.minor;
     m_session.installedVersion.patch = entry.patch;
+    if (m_options.runMode != kRunLocal && saveVersion == 1)
+        StoreInstalledVersion(m_session, m_options);
+    if (!CleanupLoggedFiles())
+        return kVersionFailed;
 
     SweepStrayFiles();
-    bool store = m_options.runMode != kRunLocal && saveVersion == 1;
     if (m_session.selfUpdatePending) {
-        // The launcher ends here: what "config.ini" says must match the files just
-        // installed, so the version is stored before the restart.
-        if (store)
-            StoreInstalledVersion(m_session, m_options);
+        // The launcher ends here, with "config.ini" naming the files just installed.
         RestartAfterSelfUpdate();
         m_session.stopped = 1;
         return kVersionRestarted;
     }
-    if (store)
-        StoreInstalledVersion(m_session, m_options);
     return kVersionInstalled;
 }
 
@@ -218,6 +219,9 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
     ListRemoteFiles();
     if (m_session.stopped)
         return 0;  // stopped while the listing's message box was up
+    // The manifest must vouch for the list before any of its files is fetched.
+    if (!LoadVersionManifest(directory))
+        return 0;
     m_reporter.SetBarRange(kLowerBar, total);
 
     ListReader reader;
@@ -234,6 +238,8 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
                 return FailVersion();
         } else if (item == kListFile) {
             int result = reader.Cut() ? kEntryFailed : FetchListEntry(reader.Text(), currentDir, progress);
+            if (result == kEntryDamaged)
+                return 0;  // the damaged-file text is up
             if (result == kEntryFailed)
                 return FailVersion();
             if (result == kEntrySkipped)
@@ -293,7 +299,7 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
             m_log.DeleteLog();
             m_session.resumeFromLog = 0;
             m_log.AppendLogLine('V', version);
-        } else if (m_log.LogHasFile(logName)) {
+        } else if (m_log.LogHasFile(logName) && LoggedCopyUsable(relative, logName)) {
             ++progress.done;
             ++progress.fileNumber;
             m_reporter.SetBarPos(kLowerBar, progress.done);
@@ -301,9 +307,23 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
         }
     }
 
+    // A logged file whose Temp copy is gone or bad is fetched again; it stays logged once.
+    int fetched = FetchChecked(name, relative, downloadPath, logName);
+    if (fetched != kEntryFetched)
+        return fetched;
+    if (!m_log.LogHasFile(logName))
+        m_log.AppendLogLine('F', logName);
+    ++progress.done;
+    ++progress.fileNumber;
+    m_reporter.SetBarPos(kLowerBar, progress.done);
+    return kEntryFetched;
+}
+
+int PatchEngine::FetchIntoTemp(const char* name, const char* downloadPath)
+{
     if (!DownloadFile(downloadPath, name))
-        return kEntryFailed;
-    if (compressed) {
+        return kFetchFailed;
+    if (m_session.listCompressed) {
         // The directory part of the download path, with its trailing backslash.
         char directory[kDownloadPathBytes];
         snprintf(directory, sizeof directory, "%s", downloadPath);
@@ -312,12 +332,38 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
             --end;
         *end = '\0';
         if (!DecompressFile(downloadPath, directory))
-            return kEntryFailed;  // the compressed download stays in Temp
+            return kFetchNotExpanded;  // the compressed download stays in Temp
         DeleteFileA(downloadPath);
     }
-    m_log.AppendLogLine('F', logName);
-    ++progress.done;
-    ++progress.fileNumber;
-    m_reporter.SetBarPos(kLowerBar, progress.done);
-    return kEntryFetched;
+    return kFetchDone;
+}
+
+int PatchEngine::FetchChecked(const char* name, const char* relative, const char* downloadPath,
+                              const char* logName)
+{
+    // A file that does not match its manifest entry is deleted and fetched once more:
+    // one damaged transfer is forgiven, a second ends the version.
+    for (int attempt = 1;; ++attempt) {
+        int fetched = FetchIntoTemp(name, downloadPath);
+        if (fetched == kFetchFailed)
+            return kEntryFailed;
+        if (fetched == kFetchNotExpanded) {
+            // Without a manifest a broken stream is just a failed update; with one it
+            // is a served file that differs from what was signed.
+            if (!m_verifier.HasManifest() || m_session.stopped)
+                return kEntryFailed;
+            DeleteFileA(downloadPath);
+        } else if (CheckInstalledForm(relative, logName)) {
+            return kEntryFetched;
+        }
+        char installed[kDownloadPathBytes];
+        snprintf(installed, sizeof installed, "%s\\%s", kTempDir, logName);
+        DeleteFileA(installed);
+        if (m_session.stopped)
+            return kEntryFailed;  // the idle state of the Close button stays
+        if (attempt == 2) {
+            m_reporter.ShowStatusError(g_msg.Get(kMsgDamagedFile));
+            return kEntryDamaged;
+        }
+    }
 }

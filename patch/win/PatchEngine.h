@@ -7,12 +7,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "app/LaunchOptions.h"
 #include "app/PatchSession.h"
 #include "patch/Bz2Expander.h"
 #include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
+#include "patch/UpdateVerifier.h"
 #include "patch/win/PatchReporter.h"
 
 class PatchEngine {
@@ -49,6 +51,12 @@ public:
     int CleanupLoggedFiles();
     PatchLogIndex& Log() { return m_log; }
 
+    // Update checks (UpdateChecks.cpp): the catalogue's signature, the version's
+    // manifest, and every logged file before the install.
+    int CheckCatalogueSignature();
+    int LoadVersionManifest(const char* directory);
+    int VerifyLoggedFiles();
+
     // Self-update launch (GameLaunch.cpp).
     void RestartAfterSelfUpdate();
     // Set once RestartAfterSelfUpdate has run: the launcher is ending.
@@ -59,7 +67,8 @@ public:
 
 private:
     enum { kVersionFailed = 0, kVersionInstalled = 1, kVersionRestarted = 2 };
-    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2 };
+    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2, kEntryDamaged = 3 };
+    enum { kFetchFailed = 0, kFetchDone = 1, kFetchNotExpanded = 2 };
     struct ListProgress {
         int fileNumber;
         int done;
@@ -75,6 +84,14 @@ private:
     int SwitchDirectory(const char* text, int cut, char* currentDir, size_t size);
     int FetchListEntry(const char* name, const char* currentDir, ListProgress& progress);
     void SetCounter(PatchCounter counter, int labelText, int number, int total);
+    int FetchIntoTemp(const char* name, const char* downloadPath);
+    int FetchChecked(const char* name, const char* relative, const char* downloadPath, const char* logName);
+
+    // Steps of the update checks (UpdateChecks.cpp).
+    int FetchSmallFile(const char* remoteName, size_t maxBytes, std::string& out);
+    void ShowVerifyFailure(int result);
+    int CheckInstalledForm(const char* relative, const char* logName);
+    int LoggedCopyUsable(const char* relative, const char* logName);
 
     // Steps of a download (Download.cpp).
     int AddRemoteFile(const WIN32_FIND_DATAA& found);
@@ -88,6 +105,7 @@ private:
     PatchReporter& m_reporter;
     PatchLogIndex m_log;
     Bz2Expander m_expander;
+    UpdateVerifier m_verifier;
     bool m_restarting = false;
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;
