@@ -8,6 +8,10 @@
 #     with the one listing per version directory that the design needs for the sizes;
 #   - native tools: curl for the transfers (one connection), then bzip2 -d.
 # Both Windows sides come from tests/bench/patch/bench_patch.cpp.
+# Then the signed run: the same root signed with the test key (zr-patch-builder sign)
+# and walked by a launcher holding the key, beside the unsigned walk; and the SHA-256
+# throughput of the launcher's file hash under Wine beside native sha256sum on the
+# same installed files.
 #
 # Usage: scripts/bench_patch.sh [total MB, default 200] [files, default 2000]
 # Half of the files sit in versions with a compressed list.
@@ -19,6 +23,7 @@ file_count=${2:-2000}
 
 bash scripts/setup.sh >/dev/null
 zr_build_windows >/dev/null
+zr_build_host >/dev/null
 exe=$ZR_BUILD/win/bench_patch.exe
 zr_build_bench tests/bench/patch/bench_patch.cpp "$exe"
 
@@ -95,6 +100,24 @@ game_dir engine
 (cd "$work/engine" && md5sum -c --quiet "$work/expected.txt") ||
   { echo "bench_patch: the game directory differs from the patch" >&2; exit 1; }
 
+# The signed walk: the same root, now with manifests and signatures, and the key.
+$ZR_BUILD/host/tools/patch_builder/zr-patch-builder sign --root "$work/ftproot" \
+  --key tests/fixtures/keys/test_publisher.key >/dev/null
+game_dir signed
+(cd "$work/signed" && wine "$exe" engine "$port" message.ctf "$(cat tests/fixtures/keys/test_publisher.key.pub)" \
+  >"$work/signed.out" 2>/dev/null </dev/null) || true
+[ "$(value "$work/signed.out" walk_ok)" = 1 ] || { echo "bench_patch: the signed walk failed" >&2; cat "$work/signed.out" >&2; exit 1; }
+(cd "$work/signed" && md5sum -c --quiet "$work/expected.txt") ||
+  { echo "bench_patch: the signed walk's game directory differs from the patch" >&2; exit 1; }
+
+# Hashing alone, on the installed files (in the page cache for both sides).
+(cd "$work/signed" && wine "$exe" hash . >"$work/hash.out" 2>/dev/null </dev/null) || true
+[ "$(value "$work/hash.out" hash_ok)" = 1 ] || { echo "bench_patch: hashing failed" >&2; exit 1; }
+t0=$(date +%s.%N)
+(cd "$work/signed" && sha256sum ./*.dat >/dev/null)
+t1=$(date +%s.%N)
+native_hash_s=$(calc "$t1 - $t0")
+
 game_dir bare
 (cd "$work/bare" && wine "$exe" bare "$port" 'Z:'"${work//\//\\}"'\manifest.txt' >"$work/bare.out" 2>/dev/null </dev/null) || true
 [ "$(value "$work/bare.out" bare_ok)" = 1 ] || { echo "bench_patch: the bare loop failed" >&2; cat "$work/bare.out" >&2; exit 1; }
@@ -134,3 +157,10 @@ printf 'ratio walk / bare        %s (target at most 1.15)\n' "$(calc "$walk / $b
 printf 'ratio without listings   %s (the listing is WinINet under Wine; both sides list)\n' \
   "$(calc "($walk - $bare_list) / ($bare - $bare_list)")"
 printf 'ratio bare / native      %s\n' "$(calc "$bare / ($curl_s + $bunzip_s)")"
+signed=$(value "$work/signed.out" walk_seconds)
+hash_mb=$(calc "$(value "$work/hash.out" hash_bytes) / 1000000")
+printf 'signed walk (Wine)       %s s\n' "$signed"
+printf 'ratio signed / unsigned  %s (target at most 1.03)\n' "$(calc "$signed / $walk")"
+printf 'SHA-256 under Wine       %s MB/s (%s MB in %s s)\n' \
+  "$(calc "$hash_mb / $(value "$work/hash.out" hash_seconds)")" "$hash_mb" "$(value "$work/hash.out" hash_seconds)"
+printf 'sha256sum native         %s MB/s (%s s)\n' "$(calc "$hash_mb / $native_hash_s")" "$native_hash_s"

@@ -14,6 +14,8 @@ and the root is verified against KEY.pub. Wine, its prefix and the X display com
 the environment.
 Prints what happened, stops every process it started, and exits 0 only when the game
 directory matches the newest client tree and the game was started with "connect".
+With --key a second step follows (demo_tamper.py): a fourth version whose served file
+is changed after signing is refused by the launcher and nothing of it installed.
 """
 
 import argparse
@@ -29,6 +31,8 @@ import sys
 import tempfile
 import time
 from pathlib import Path
+
+from demo_tamper import refuse_tampered_version
 
 CONNECT_PORT = 44405  # compiled into the launcher
 TITLE = "ZR Auto Update"
@@ -282,7 +286,12 @@ class Demo:
         launcher.wait(timeout=30)
         command_line = record.read_text(errors="replace").strip()
         log(f"the launcher ended; the demo game was started as: {command_line}")
-        return self.report(game, trees[-1], status, command_line)
+        problems = self.report(game, trees[-1], status, command_line)
+        if self.key and not problems:
+            problems = refuse_tampered_version(self, game, trees, ftproot)
+            for problem in problems:
+                log(f"PROBLEM: {problem}")
+        return problems
 
     def report(self, game, newest, status, command_line):
         """Compares the game directory with the newest tree and prints the servers'

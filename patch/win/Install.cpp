@@ -129,7 +129,11 @@ int PatchEngine::CleanupLoggedFiles()
     std::string gameDir = CurrentDirectory();
     LogPass pass = ForEachLoggedFile(m_log.FileName(), m_reporter, [&](const char* logged) {
         char source[MAX_PATH];
-        return BuildSourcePath(gameDir, logged, source) && DeleteFileA(source) ? 1 : 0;
+        // A copy that is gone already (a clean-up cut short before) counts as deleted.
+        return BuildSourcePath(gameDir, logged, source) &&
+                       (DeleteFileA(source) || GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
+                   ? 1
+                   : 0;
     });
     if (pass == kLogUnreadable)
         return 0;
@@ -138,4 +142,13 @@ int PatchEngine::CleanupLoggedFiles()
     if (pass == kLogComplete)
         m_log.DeleteLog();
     return 1;
+}
+
+void PatchEngine::FinishLeftoverLog()
+{
+    // A kill during the clean-up of a stored version leaves its log and some Temp
+    // copies; once that version is the installed one they are only clutter.
+    m_log.Load();
+    if (m_log.Exists() && !m_log.LogIsStale(PackVersion(m_session.installedVersion)))
+        CleanupLoggedFiles();
 }

@@ -153,6 +153,7 @@ int PatchEngine::RunPatch()
         m_reporter.SetBarPos(kUpperBar, i);
     }
 
+    FinishLeftoverLog();
     // Also after an empty catalogue: the client is current, so the walk reports
     // ready and closes the connection exactly as after a walk.
     m_reporter.ShowStatus(g_msg.Get(kMsgUpdateComplete));

@@ -49,6 +49,8 @@ public:
     // directory; the driver goes through m_log for every question and change.
     int InstallLoggedFiles();
     int CleanupLoggedFiles();
+    // Deletes the log and Temp copies of the installed version, when a clean-up was cut.
+    void FinishLeftoverLog();
     PatchLogIndex& Log() { return m_log; }
 
     // Update checks (UpdateChecks.cpp): the catalogue's signature, the version's

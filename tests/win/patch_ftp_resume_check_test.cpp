@@ -101,4 +101,22 @@ TEST_F(ResumeCheckTest, ALogNamingAFileTheVersionDoesNotHoldStartsTheVersionAgai
     EXPECT_EQ(Config("Version"), "1.00.01");
 }
 
+TEST_F(ResumeCheckTest, TheLogOfTheInstalledVersionLeftByACutCleanUpIsRemoved)
+{
+    // Killed after the version was stored, while Temp was emptied.
+    server->Put("version.cvd", "\"1.00.01\"");
+    session->installedVersion = {1, 0, 1};
+    dir.Write("patch.log", "V 1.0.1\nF a.txt\nF b.txt\n");
+    dir.Write("Temp\\b.txt", "b installed already");
+    dir.Write("b.txt", "b installed already");
+
+    EXPECT_EQ(Begin(), 1);
+
+    EXPECT_EQ(LastStatus(), Text(123));
+    EXPECT_FALSE(dir.Exists("patch.log"));
+    EXPECT_FALSE(dir.Exists("Temp\\b.txt"));
+    EXPECT_EQ(dir.Read("b.txt"), "b installed already");
+    EXPECT_EQ(Fetched(), std::vector<std::string>{"version.cvd"});
+}
+
 } // namespace
