@@ -124,14 +124,14 @@ int PatchEngine::InstallLoggedFiles()
     return pass == kLogComplete ? 1 : 0;
 }
 
-int PatchEngine::CleanupLoggedFiles()
+int PatchEngine::CleanupLoggedFiles(bool goneIsDeleted)
 {
     std::string gameDir = CurrentDirectory();
     LogPass pass = ForEachLoggedFile(m_log.FileName(), m_reporter, [&](const char* logged) {
         char source[MAX_PATH];
-        // A copy that is gone already (a clean-up cut short before) counts as deleted.
-        return BuildSourcePath(gameDir, logged, source) &&
-                       (DeleteFileA(source) || GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
+        if (!BuildSourcePath(gameDir, logged, source))
+            return 0;
+        return DeleteFileA(source) || (goneIsDeleted && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
                    ? 1
                    : 0;
     });
@@ -150,5 +150,5 @@ void PatchEngine::FinishLeftoverLog()
     // copies; once that version is the installed one they are only clutter.
     m_log.Load();
     if (m_log.Exists() && !m_log.LogIsStale(PackVersion(m_session.installedVersion)))
-        CleanupLoggedFiles();
+        CleanupLoggedFiles(true);
 }

@@ -48,7 +48,9 @@ public:
     // Installation and log (Install.cpp). The log is "patch.log" of the current
     // directory; the driver goes through m_log for every question and change.
     int InstallLoggedFiles();
-    int CleanupLoggedFiles();
+    // goneIsDeleted: a copy that is missing already counts as deleted (a clean-up
+    // that was cut short is finished).
+    int CleanupLoggedFiles(bool goneIsDeleted = false);
     // Deletes the log and Temp copies of the installed version, when a clean-up was cut.
     void FinishLeftoverLog();
     PatchLogIndex& Log() { return m_log; }
