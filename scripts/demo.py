@@ -14,7 +14,7 @@ and the root is verified against KEY.pub. Wine, its prefix and the X display com
 the environment.
 Prints what happened, stops every process it started, and exits 0 only when the game
 directory matches the newest client tree and the game was started with "connect".
-With --key a second step follows (demo_tamper.py): a fourth version whose served file
+With --key a second step follows (demo_tamper.py, run by main): a fourth version whose served file
 is changed after signing is refused by the launcher and nothing of it installed.
 """
 
@@ -286,11 +286,14 @@ class Demo:
         launcher.wait(timeout=30)
         command_line = record.read_text(errors="replace").strip()
         log(f"the launcher ended; the demo game was started as: {command_line}")
-        problems = self.report(game, trees[-1], status, command_line)
-        if self.key and not problems:
-            problems = refuse_tampered_version(self, game, trees, ftproot)
-            for problem in problems:
-                log(f"PROBLEM: {problem}")
+        self.finished = (game, trees, ftproot)
+        return self.report(game, trees[-1], status, command_line)
+
+    def run_tampered_step(self):
+        """The second step, after run() and with a key: a tampered version is refused."""
+        problems = refuse_tampered_version(self, *self.finished)
+        for problem in problems:
+            log(f"PROBLEM: {problem}")
         return problems
 
     def report(self, game, newest, status, command_line):
@@ -338,6 +341,8 @@ def main():
                 args.key.resolve() if args.key else None)
     try:
         problems = demo.run()
+        if demo.key and not problems:
+            problems = demo.run_tampered_step()
     except (RuntimeError, subprocess.TimeoutExpired) as error:
         log(f"FAILED: {error}")
         problems = [str(error)]

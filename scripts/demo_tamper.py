@@ -4,6 +4,7 @@ The launcher, started again in the demo game directory, fetches it, finds that i
 not match the signed manifest, refuses the version and installs nothing of it."""
 
 import shutil
+import subprocess
 import time
 
 STATUS = 1020
@@ -68,9 +69,12 @@ def refuse_tampered_version(demo, game, trees, ftproot):
         problems.append("the tampered version was stored in config.ini")
     if not problems:
         log(f"nothing of {TAMPERED_VERSION} was installed; the game directory still holds 1.0.3")
-    demo.probe("close", "ZR Auto Update")
-    try:
-        launcher.wait(timeout=15)
-    except Exception:
-        launcher.kill()
+    # After a failed update the first Close may only stop the session: press it again.
+    for _ in range(3):
+        demo.probe("close", "ZR Auto Update")
+        try:
+            launcher.wait(timeout=5)
+            break
+        except subprocess.TimeoutExpired:
+            pass
     return problems

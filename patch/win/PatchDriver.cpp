@@ -91,6 +91,7 @@ void PatchEngine::SweepStrayFiles()
 int PatchEngine::WalkVersion(const VersionEntry& entry)
 {
     m_session.targetPacked = entry.packed;
+    m_verifier.Forget();   // a version passed over must not be checked by the last manifest
     StartVersionLog();
 
     char savedDir[kFtpDirBytes] = "";
@@ -107,9 +108,9 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
 
     if (m_session.ftpHandle)
         FtpSetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), savedDir);
-    // Install, store, then clean up: a kill before the store leaves the log and every
-    // Temp copy for the next run to install again; a kill after it leaves only Temp
-    // files that the next version's log replaces.
+    // Check, install, store, then clean up: a kill before the store leaves the log and
+    // every Temp copy for the next run to check and install again; a kill after it
+    // leaves the log of the installed version, which the next run clears.
     if (!VerifyLoggedFiles() || !InstallLoggedFiles())
         return kVersionFailed;
     // Only now are the version's files in place: the version that the next
