@@ -8,7 +8,7 @@
 #     with the one listing per version directory that the design needs for the sizes;
 #   - native tools: curl for the transfers (one connection), then bzip2 -d.
 # Both Windows sides come from tests/bench/patch/bench_patch.cpp.
-# Then the signed run: the same root signed with the test key (zr-patch-builder sign)
+# Then the signed run: a copy of the root signed with the test key (zr-patch-builder sign)
 # and walked by a launcher holding the key, beside the unsigned walk; and the SHA-256
 # throughput of the launcher's file hash under Wine beside native sha256sum on the
 # same installed files.
@@ -29,8 +29,10 @@ zr_build_bench tests/bench/patch/bench_patch.cpp "$exe"
 
 work=$(mktemp -d "$ZR_BUILD/bench-patch.XXXXXX")
 ftp_pid=
+signed_ftp_pid=
 cleanup() {
   [ -n "$ftp_pid" ] && kill "$ftp_pid" 2>/dev/null && wait "$ftp_pid" 2>/dev/null
+  [ -n "$signed_ftp_pid" ] && kill "$signed_ftp_pid" 2>/dev/null && wait "$signed_ftp_pid" 2>/dev/null
   zr_stop_all
   rm -rf "$work"
 }
@@ -80,10 +82,21 @@ for number, version in enumerate(versions):
 PYEOF
 served_bytes=$(du -sb "$work/ftproot" | cut -f1)
 
+# The signed root: a copy signed with the test key (git does not keep the key's mode
+# 0600, so the builder's warning about it is dropped), served by a second server.
+cp -r "$work/ftproot" "$work/ftproot-signed"
+"$ZR_BUILD/host/tools/patch_builder/zr-patch-builder" sign --root "$work/ftproot-signed" \
+  --key "$ZR_ROOT/tests/fixtures/keys/test_publisher.key" >/dev/null 2>&1 ||
+  { echo "bench_patch: signing the root failed" >&2; exit 1; }
+$PY tests/fixtures/ftp_server.py --root "$work/ftproot-signed" --max-seconds 3600 >"$work/ftp-signed.out" 2>/dev/null &
+signed_ftp_pid=$!
 $PY tests/fixtures/ftp_server.py --root "$work/ftproot" --max-seconds 3600 >"$work/ftp.out" 2>/dev/null &
 ftp_pid=$!
 for _ in $(seq 100); do grep -q '^PORT' "$work/ftp.out" 2>/dev/null && break; sleep 0.1; done
 port=$(sed -n 's/^PORT //p' "$work/ftp.out")
+for _ in $(seq 100); do grep -q '^PORT' "$work/ftp-signed.out" 2>/dev/null && break; sleep 0.1; done
+signed_port=$(sed -n 's/^PORT //p' "$work/ftp-signed.out")
+[ -n "$signed_port" ] || { echo "bench_patch: the second FTP server did not start" >&2; exit 1; }
 [ -n "$port" ] || { echo "bench_patch: the FTP server did not start" >&2; exit 1; }
 sed -i "s/PORT/$port/" "$work/curl.cfg"
 
@@ -93,24 +106,28 @@ value() { sed -n "s/^$2=//p" "$1" | tr -d '\r'; }
 calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
 game_dir() { rm -rf "$work/$1"; mkdir -p "$work/$1/Temp"; cp app/message.ctf "$work/$1/"; }
 
-# The data is in the page cache for every side: it was just written.
-game_dir engine
-(cd "$work/engine" && wine "$exe" engine "$port" message.ctf >"$work/engine.out" 2>/dev/null </dev/null) || true
-[ "$(value "$work/engine.out" walk_ok)" = 1 ] || { echo "bench_patch: the walk failed" >&2; cat "$work/engine.out" >&2; exit 1; }
-(cd "$work/engine" && md5sum -c --quiet "$work/expected.txt") ||
-  { echo "bench_patch: the game directory differs from the patch" >&2; exit 1; }
+# Walks the FTP server on port $2 into game directory $1, with the key $3 if given;
+# prints the walk's seconds after checking the game directory.
+walk() {
+  game_dir "$1"
+  (cd "$work/$1" && wine "$exe" engine "$2" message.ctf ${3:+"$3"} >"$work/$1.out" 2>/dev/null </dev/null) || true
+  [ "$(value "$work/$1.out" walk_ok)" = 1 ] || { echo "bench_patch: the $1 walk failed" >&2; cat "$work/$1.out" >&2; exit 1; }
+  (cd "$work/$1" && md5sum -c --quiet "$work/expected.txt") ||
+    { echo "bench_patch: the $1 walk's game directory differs from the patch" >&2; exit 1; }
+  value "$work/$1.out" walk_seconds
+}
+key=$(cat "$ZR_ROOT/tests/fixtures/keys/test_publisher.key.pub")
 
-# The signed walk: the same root, now with manifests and signatures, and the key.
-# (git does not keep the test key's mode 0600, so the builder's warning about it is dropped.)
-"$ZR_BUILD/host/tools/patch_builder/zr-patch-builder" sign --root "$work/ftproot" \
-  --key "$ZR_ROOT/tests/fixtures/keys/test_publisher.key" >/dev/null 2>&1 ||
-  { echo "bench_patch: signing the root failed" >&2; exit 1; }
-game_dir signed
-(cd "$work/signed" && wine "$exe" engine "$port" message.ctf "$(cat "$ZR_ROOT/tests/fixtures/keys/test_publisher.key.pub")" \
-  >"$work/signed.out" 2>/dev/null </dev/null) || true
-[ "$(value "$work/signed.out" walk_ok)" = 1 ] || { echo "bench_patch: the signed walk failed" >&2; cat "$work/signed.out" >&2; exit 1; }
-(cd "$work/signed" && md5sum -c --quiet "$work/expected.txt") ||
-  { echo "bench_patch: the signed walk's game directory differs from the patch" >&2; exit 1; }
+# The data is in the page cache for every side: it was just written. The unsigned and
+# the signed walk take turns, twice, and the better time of each counts: on a shared
+# machine the load changes within minutes.
+walk=1e9 signed=1e9
+for round in 1 2; do
+  t=$(walk engine "$port") || exit 1
+  walk=$(awk "BEGIN { printf \"%.3f\", ($walk < $t ? $walk : $t) }")
+  t=$(walk signed "$signed_port" "$key") || exit 1
+  signed=$(awk "BEGIN { printf \"%.3f\", ($signed < $t ? $signed : $t) }")
+done
 
 # Hashing alone, on the installed files (in the page cache for both sides).
 (cd "$work/signed" && wine "$exe" hash . >"$work/hash.out" 2>/dev/null </dev/null) || true
@@ -142,14 +159,13 @@ t2=$(date +%s.%N)
 (cd "$work/curl/native" && md5sum -c --quiet "$work/expected.txt") ||
   { echo "bench_patch: curl and bzip2 produced other files" >&2; exit 1; }
 
-walk=$(value "$work/engine.out" walk_seconds)
 bare=$(value "$work/bare.out" bare_seconds)
 bare_expand=$(value "$work/bare.out" bare_expand_seconds)
 bare_list=$(value "$work/bare.out" bare_list_seconds)
 bunzip_s=$(calc "$t2 - $t1")
 printf 'patch served             %d bytes in %d files (half compressed), %s MB expanded\n' \
   "$served_bytes" "$file_count" "$total_mb"
-printf 'launcher walk (Wine)     %s s  (%s pumps, %s bar updates, %s caption draws)\n' "$walk" \
+printf 'launcher walk (Wine)     %s s, best of two  (%s pumps, %s bar updates, %s caption draws)\n' "$walk" \
   "$(value "$work/engine.out" pumps)" "$(value "$work/engine.out" bar_updates)" \
   "$(value "$work/engine.out" caption_draws)"
 printf 'bare loop + expansion    %s s  (of it expansion %s s, listings %s s)\n' "$bare" "$bare_expand" "$bare_list"
@@ -159,9 +175,8 @@ printf 'ratio walk / bare        %s (target at most 1.15)\n' "$(calc "$walk / $b
 printf 'ratio without listings   %s (the listing is WinINet under Wine; both sides list)\n' \
   "$(calc "($walk - $bare_list) / ($bare - $bare_list)")"
 printf 'ratio bare / native      %s\n' "$(calc "$bare / ($curl_s + $bunzip_s)")"
-signed=$(value "$work/signed.out" walk_seconds)
 hash_mb=$(calc "$(value "$work/hash.out" hash_bytes) / 1000000")
-printf 'signed walk (Wine)       %s s\n' "$signed"
+printf 'signed walk (Wine)       %s s, best of two\n' "$signed"
 printf 'ratio signed / unsigned  %s (target at most 1.03)\n' "$(calc "$signed / $walk")"
 printf 'SHA-256 under Wine       %s MB/s (%s MB in %s s)\n' \
   "$(calc "$hash_mb / $(value "$work/hash.out" hash_seconds)")" "$hash_mb" "$(value "$work/hash.out" hash_seconds)"

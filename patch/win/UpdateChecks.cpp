@@ -50,11 +50,17 @@ int PatchEngine::FetchSmallFile(const char* remoteName, size_t maxBytes, std::st
     if (!file)
         return 0;
     char block[kReadBlock];
-    DWORD got = 0;
     bool ok = true;
-    while (ok && InternetReadFile(file, block, sizeof block, &got) && got > 0) {
+    for (;;) {
+        DWORD got = 0;
+        // A read that fails part-way must not pass for the whole file.
+        ok = InternetReadFile(file, block, sizeof block, &got) != FALSE;
+        if (!ok || got == 0)
+            break;
         out.append(block, got);
         ok = out.size() <= maxBytes;
+        if (!ok)
+            break;
     }
     InternetCloseHandle(file);
     return ok ? 1 : 0;
