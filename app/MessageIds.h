@@ -38,6 +38,8 @@ enum MessageId {
     kMsgDownloadingCaption = 145,    // transfer caption while downloading
     kMsgExpandingCaption = 146,      // transfer caption while expanding
     kMsgCompleteCaption = 147,       // transfer caption after the walk
+    kMsgDamagedFile = 148,           // a file, list or manifest not as the manifest says
+    kMsgUpdateNotSigned = 149,       // not signed by the publisher whose key is built in
     kMsgRepairReading = 160,         // repair: reading the versions' manifests
     kMsgRepairChecking = 161,        // repair: hashing the game files
     kMsgRepairFetching = 162,        // repair: fetching damaged files

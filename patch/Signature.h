@@ -12,7 +12,8 @@
 
 #include "patch/PublisherKeys.h"
 
-enum { kSignatureBytes = 64, kSignatureHexChars = 128 };
+// A signature file larger than kMaxSignatureFileBytes is not read at all.
+enum { kSignatureBytes = 64, kSignatureHexChars = 128, kMaxSignatureFileBytes = 4096 };
 
 enum SignedKind {
     kSignedCatalogue,

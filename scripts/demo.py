@@ -17,6 +17,8 @@ and runs "zr.exe /verify", which restores it (scripts/demo_repair.py).
 Prints what happened, stops every process it started, and exits 0 only when the game
 directory matches the newest client tree, the game was started with "connect" and the
 repair restored every damaged file.
+With --key a last step follows (demo_tamper.py): a fourth version whose served file
+is changed after signing is refused by the launcher and nothing of it installed.
 """
 
 import argparse
@@ -32,6 +34,8 @@ import sys
 import tempfile
 import time
 from pathlib import Path
+
+from demo_tamper import refuse_tampered_version
 
 CONNECT_PORT = 44405  # compiled into the launcher
 TITLE = "ZR Auto Update"
@@ -301,7 +305,15 @@ class Demo:
         command_line = record.read_text(errors="replace").strip()
         log(f"the launcher ended; the demo game was started as: {command_line}")
         self.game, self.newest = game, trees[-1]
+        self.finished = (game, trees, ftproot)
         return self.report(game, trees[-1], status, command_line)
+
+    def run_tampered_step(self):
+        """The second step, after run() and with a key: a tampered version is refused."""
+        problems = refuse_tampered_version(self, *self.finished)
+        for problem in problems:
+            log(f"PROBLEM: {problem}")
+        return problems
 
     def report(self, game, newest, status, command_line):
         """Compares the game directory with the newest tree and prints the servers'
@@ -351,6 +363,8 @@ def main():
         if not problems:
             import demo_repair   # it imports this module's names
             problems = demo_repair.run_repair(demo)
+        if demo.key and not problems:
+            problems = demo.run_tampered_step()
     except (RuntimeError, subprocess.TimeoutExpired) as error:
         log(f"FAILED: {error}")
         problems = [str(error)]

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "framework/GdiObject.h"
 #include "patch/win/FtpJobs.h"
@@ -130,30 +131,47 @@ int PatchEngine::GetFtpDirectory(char* directory, size_t size)
     return 1;
 }
 
-int PatchEngine::FetchWholeFile(const char* name)
+int PatchEngine::FetchSmallFile(const char* name, size_t maxBytes, std::string& bytes)
 {
-    // Fetched under the same name into the current directory, block by block, so a
-    // frozen server is noticed like in a transfer.
-    DeleteFileA(name);
+    // Block by block through the worker, so a frozen server is noticed like in a
+    // transfer. One attempt: a missing file is an answer, not a busy server.
+    bytes.clear();
     m_session.remoteFile = OpenFtpFile(name);
     if (!m_session.remoteFile)
         return 0;
-    ScopedFile local(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD total = 0;
     char block[FtpReadJob::kBlockSize];
     DWORD got = 0;
-    bool ok = local.IsValid();
-    while (ok) {
-        // A failed read, or a given-up one (which has closed the handles), fails.
+    bool ok = true;
+    for (;;) {
+        // A failed read, or a given-up one (which has closed the handles), fails:
+        // a file cut short must not pass for the whole file.
         ok = ReadFtpFile(m_session.remoteFile, block, sizeof block, got) != 0;
         if (!ok || got == 0)
             break;
-        DWORD written = 0;
-        total += got;
-        ok = total <= kWholeFileLimit && WriteFile(local, block, got, &written, nullptr) && written == got;
+        bytes.append(block, got);
+        ok = bytes.size() <= maxBytes;
+        if (!ok)
+            break;
     }
     CloseRemoteFile();
-    local.Reset();
+    return ok ? 1 : 0;
+}
+
+int PatchEngine::FetchWholeFile(const char* name)
+{
+    // Fetched under the same name into the current directory.
+    DeleteFileA(name);
+    std::string bytes;
+    if (!FetchSmallFile(name, kWholeFileLimit, bytes))
+        return 0;
+    bool ok = false;
+    {
+        ScopedFile local(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        ok = local.IsValid() &&
+             (bytes.empty() || WriteFile(local, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) &&
+             written == bytes.size();
+    }
     if (!ok)
         DeleteFileA(name);
     return ok ? 1 : 0;

@@ -115,7 +115,7 @@ int PatchEngine::OpenSession(const SessionRequest& request)
 
     if (!OpenFtp())
         return 0;
-    if (!FetchCatalogue())
+    if (!FetchCatalogue() || !CheckCatalogueSignature())
         return 0;
 
     m_reporter.ShowStatus(g_msg.Get(kMsgReadingCatalogue));

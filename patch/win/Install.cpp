@@ -124,12 +124,16 @@ int PatchEngine::InstallLoggedFiles()
     return pass == kLogComplete ? 1 : 0;
 }
 
-int PatchEngine::CleanupLoggedFiles()
+int PatchEngine::CleanupLoggedFiles(bool goneIsDeleted)
 {
     std::string gameDir = CurrentDirectory();
     LogPass pass = ForEachLoggedFile(m_log.FileName(), m_reporter, [&](const char* logged) {
         char source[MAX_PATH];
-        return BuildSourcePath(gameDir, logged, source) && DeleteFileA(source) ? 1 : 0;
+        if (!BuildSourcePath(gameDir, logged, source))
+            return 0;
+        return DeleteFileA(source) || (goneIsDeleted && GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES)
+                   ? 1
+                   : 0;
     });
     if (pass == kLogUnreadable)
         return 0;
@@ -138,4 +142,13 @@ int PatchEngine::CleanupLoggedFiles()
     if (pass == kLogComplete)
         m_log.DeleteLog();
     return 1;
+}
+
+void PatchEngine::FinishLeftoverLog()
+{
+    // A kill during the clean-up of a stored version leaves its log and some Temp
+    // copies; once that version is the installed one they are only clutter.
+    m_log.Load();
+    if (m_log.Exists() && !m_log.LogIsStale(PackVersion(m_session.installedVersion)))
+        CleanupLoggedFiles(true);
 }

@@ -112,6 +112,7 @@ void PatchEngine::SweepStrayFiles()
 int PatchEngine::WalkVersion(const VersionEntry& entry)
 {
     m_session.targetPacked = entry.packed;
+    m_verifier.Forget();   // a version passed over must not be checked by the last manifest
     // A log that cannot be written would lose the version's files: nothing is fetched.
     if (!StartVersionLog()) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgCannotSave));
@@ -129,27 +130,28 @@ int PatchEngine::WalkVersion(const VersionEntry& entry)
         return kVersionFailed;
 
     SetFtpDirectory(savedDir);
-    if (!InstallLoggedFiles() || !CleanupLoggedFiles())
+    // Check, install, store, then clean up: a kill before the store leaves the log and
+    // every Temp copy for the next run to check and install again; a kill after it
+    // leaves the log of the installed version, which the next run clears.
+    if (!VerifyLoggedFiles() || !InstallLoggedFiles())
         return kVersionFailed;
     // Only now are the version's files in place: the version that the next
     // connection reports must never run ahead of the game directory.
     m_session.installedVersion.major = entry.major;
     m_session.installedVersion.minor = entry.minor;
     m_session.installedVersion.patch = entry.patch;
+    if (m_options.runMode != kRunLocal && saveVersion == 1)
+        StoreInstalledVersion(m_session, m_options);
+    if (!CleanupLoggedFiles())
+        return kVersionFailed;
 
     SweepStrayFiles();
-    bool store = m_options.runMode != kRunLocal && saveVersion == 1;
     if (m_session.selfUpdatePending) {
-        // The launcher ends here: what "config.ini" says must match the files just
-        // installed, so the version is stored before the restart.
-        if (store)
-            StoreInstalledVersion(m_session, m_options);
+        // The launcher ends here, with "config.ini" naming the files just installed.
         RestartAfterSelfUpdate();
         m_session.stopped = 1;
         return kVersionRestarted;
     }
-    if (store)
-        StoreInstalledVersion(m_session, m_options);
     return kVersionInstalled;
 }
 
@@ -175,6 +177,7 @@ int PatchEngine::RunPatch()
         m_reporter.SetBarPos(kUpperBar, i);
     }
 
+    FinishLeftoverLog();
     // Also after an empty catalogue: the client is current, so the walk reports
     // ready and closes the connection exactly as after a walk.
     m_reporter.ShowStatus(g_msg.Get(kMsgUpdateComplete));
@@ -241,6 +244,9 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
     ListRemoteFiles();
     if (m_session.stopped)
         return 0;  // stopped while the listing's message box was up
+    // The manifest must vouch for the list before any of its files is fetched.
+    if (!LoadVersionManifest(directory))
+        return 0;
     m_reporter.SetBarRange(kLowerBar, total);
 
     ListReader reader;
@@ -257,6 +263,8 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
                 return FailVersion(kMsgUpdateFailed);
         } else if (item == kListFile) {
             int result = reader.Cut() ? kEntryFailed : FetchListEntry(reader.Text(), currentDir, progress);
+            if (result == kEntryDamaged)
+                return 0;  // the damaged-file text is up
             if (result == kEntryFailed)
                 return FailVersion(kMsgUpdateFailed);
             if (result == kEntryLogFailed)
@@ -333,29 +341,20 @@ int PatchEngine::FetchListEntry(const char* name, const char* currentDir, ListPr
         int resumed = ResumeEntry(logName);
         if (resumed == kEntryLogFailed)
             return kEntryLogFailed;
-        if (resumed == kEntrySkipped) {
+        // A logged file whose Temp copy is gone or bad is fetched again.
+        if (resumed == kEntrySkipped && LoggedCopyUsable(relative, logName)) {
             ++progress.done;
             ++progress.fileNumber;
             return kEntrySkipped;
         }
     }
 
-    if (!DownloadFile(downloadPath, name))
-        return kEntryFailed;
-    if (compressed) {
-        // The directory part of the download path, with its trailing backslash.
-        char directory[kDownloadPathBytes];
-        snprintf(directory, sizeof directory, "%s", downloadPath);
-        char* end = directory + strlen(directory);
-        while (end > directory && end[-1] != '\\' && end[-1] != '/')
-            --end;
-        *end = '\0';
-        if (!DecompressFile(downloadPath, directory))
-            return kEntryFailed;  // the compressed download stays in Temp
-        DeleteFileA(downloadPath);
-    }
+    int fetched = FetchChecked(name, relative, downloadPath, logName);
+    if (fetched != kEntryFetched)
+        return fetched;
     // A file the log does not name would never be installed: the version ends here.
-    if (!m_log.AppendLogLine('F', logName))
+    // A file fetched again is logged already and stays logged once.
+    if (!m_log.LogHasFile(logName) && !m_log.AppendLogLine('F', logName))
         return kEntryLogFailed;
     ++progress.done;
     ++progress.fileNumber;

@@ -16,6 +16,7 @@
 #include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
 #include "patch/RedrawPacer.h"
+#include "patch/UpdateVerifier.h"
 #include "patch/win/BlockingCall.h"
 #include "patch/win/PatchReporter.h"
 
@@ -56,8 +57,26 @@ public:
     // Installation and log (Install.cpp). The log is "patch.log" of the current
     // directory; the driver goes through m_log for every question and change.
     int InstallLoggedFiles();
-    int CleanupLoggedFiles();
+    // goneIsDeleted: a copy that is missing already counts as deleted (a clean-up
+    // that was cut short is finished).
+    int CleanupLoggedFiles(bool goneIsDeleted = false);
+    // Deletes the log and Temp copies of the installed version, when a clean-up was cut.
+    void FinishLeftoverLog();
     PatchLogIndex& Log() { return m_log; }
+
+    // Bounded FTP calls that the repair run shares (BoundedFtp.cpp). FetchSmallFile
+    // reads a whole remote file of at most maxBytes into memory; FetchWholeFile
+    // fetches one of at most 8 MiB under its own name into the current directory.
+    int FetchSmallFile(const char* name, size_t maxBytes, std::string& bytes);
+    int FetchWholeFile(const char* name);
+    int SetFtpDirectory(const char* directory);
+    int GetFtpDirectory(char* directory, size_t size);
+
+    // Update checks (UpdateChecks.cpp): the catalogue's signature, the version's
+    // manifest, and every logged file before the install.
+    int CheckCatalogueSignature();
+    int LoadVersionManifest(const char* directory);
+    int VerifyLoggedFiles();
 
     // Self-update launch (GameLaunch.cpp).
     void RestartAfterSelfUpdate();
@@ -73,7 +92,8 @@ public:
 
 private:
     enum { kVersionFailed = 0, kVersionInstalled = 1, kVersionRestarted = 2 };
-    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2, kEntryLogFailed = 3 };
+    enum { kEntryFailed = 0, kEntryFetched = 1, kEntrySkipped = 2, kEntryLogFailed = 3, kEntryDamaged = 4 };
+    enum { kFetchFailed = 0, kFetchDone = 1, kFetchNotExpanded = 2 };
     struct ListProgress {
         int fileNumber;
         int done;
@@ -107,6 +127,13 @@ private:
     void SetCounter(PatchCounter counter, int labelText, int number, int total);
     void ShowListProgress(const ListProgress& progress, bool always);
     void SetTransferRange();
+    int FetchIntoTemp(const char* name, const char* downloadPath);
+    int FetchChecked(const char* name, const char* relative, const char* downloadPath, const char* logName);
+
+    // Steps of the update checks (UpdateChecks.cpp).
+    void ShowVerifyFailure(int result);
+    int CheckInstalledForm(const char* relative, const char* logName);
+    int LoggedCopyUsable(const char* relative, const char* logName);
 
     // Steps of a download (Download.cpp).
     int AddRemoteFile(const WIN32_FIND_DATAA& found);
@@ -123,9 +150,6 @@ private:
     InternetHandle OpenFtpFile(const char* name);
     int ReadFtpFile(InternetHandle file, char* block, DWORD size, DWORD& got);
     void DropReadAhead();
-    int SetFtpDirectory(const char* directory);
-    int GetFtpDirectory(char* directory, size_t size);
-    int FetchWholeFile(const char* name);
     int QueryRemoteSize(const char* name);
 
     PatchSession& m_session;
@@ -142,6 +166,7 @@ private:
     RedrawPacer m_filePacer;
     // Set while the upper bar has the transfers' range of 100.
     bool m_transferRange = false;
+    UpdateVerifier m_verifier;
     bool m_restarting = false;
     // Set while BeginPatch runs (its walk pumps messages).
     bool m_busy = false;

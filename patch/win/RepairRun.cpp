@@ -1,8 +1,7 @@
-// A repair run, its first half: the catalogue's signature and the manifests of the
-// versions up to the installed one, which say what the game directory should hold.
+// A repair run, its first half: the manifests of the versions up to the installed
+// one, which say what the game directory should hold. The session has checked the
+// catalogue's signature before the run starts.
 #include "patch/win/RepairRun.h"
-
-#include <wininet.h>
 
 #include <cstdio>
 
@@ -13,15 +12,12 @@
 #include "patch/ListFile.h"
 #include "patch/Manifest.h"
 #include "patch/ManifestCheck.h"
-#include "patch/Sha256.h"
-#include "patch/win/SignedFetch.h"
+#include "patch/Signature.h"
+#include "patch/UpdateVerifier.h"
 
 namespace {
 
 enum { kFtpDirBytes = 256 };
-
-// Scratch files of the run, in Temp; removed as soon as they are read.
-const char kScratchPath[] = "Temp\\repair.tmp";
 
 } // namespace
 
@@ -36,16 +32,14 @@ int RepairRun::Run()
     m_options.repair = 0;   // one repair per request; a later connection patches as usual
     m_session.stopped = 0;
     char root[kFtpDirBytes] = "";
-    DWORD length = sizeof root;
-    if (m_session.ftpHandle)
-        FtpGetCurrentDirectoryA(static_cast<HINTERNET>(m_session.ftpHandle), root, &length);
+    m_engine.GetFtpDirectory(root, sizeof root);
     m_rootDir = root;
 
     std::vector<RepairVersion> versions;
     std::vector<RepairItem> plan;
     std::vector<const RepairItem*> damaged;
     std::string error;
-    int ok = VerifyCatalogue() && ReadManifests(versions);
+    int ok = ReadManifests(versions);
     if (ok && !BuildRepairPlan(versions, plan, error)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgUpdateFailed));
         ok = 0;
@@ -60,26 +54,6 @@ int RepairRun::Run()
     // The summary names what could not be repaired; the run itself has ended.
     Finish();
     return 1;
-}
-
-int RepairRun::VerifyCatalogue()
-{
-    if (m_keys.count == 0)
-        return 1;
-    std::string bytes;
-    FILE* file = fopen(m_session.catalogueName, "rb");
-    if (file) {
-        char block[4096];
-        size_t got;
-        while ((got = fread(block, 1, sizeof block, file)) > 0)
-            bytes.append(block, got);
-        fclose(file);
-    }
-    if (file && VerifyRemoteSignature(static_cast<HINTERNET>(m_session.ftpHandle), m_session.catalogueName,
-                                      kScratchPath, kSignedCatalogue, m_keys, bytes) == kSignedFetchOk)
-        return 1;
-    m_reporter.ShowStatusError(g_msg.Get(kMsgCatalogueUnreadable));
-    return 0;
 }
 
 int RepairRun::ReadManifests(std::vector<RepairVersion>& versions)
@@ -118,11 +92,7 @@ int RepairRun::ReadManifests(std::vector<RepairVersion>& versions)
 
 int RepairRun::EnterVersionDirectory(const std::string& directory)
 {
-    HINTERNET ftp = static_cast<HINTERNET>(m_session.ftpHandle);
-    if (!ftp || !FtpSetCurrentDirectoryA(ftp, m_rootDir.c_str()) ||
-        !FtpSetCurrentDirectoryA(ftp, directory.c_str()))
-        return 0;
-    return 1;
+    return m_engine.SetFtpDirectory(m_rootDir.c_str()) && m_engine.SetFtpDirectory(directory.c_str()) ? 1 : 0;
 }
 
 int RepairRun::ReadVersion(const VersionEntry& entry, RepairVersion& version)
@@ -130,27 +100,20 @@ int RepairRun::ReadVersion(const VersionEntry& entry, RepairVersion& version)
     if (!EnterVersionDirectory(entry.name))
         return kVersionUnusable;
     m_listedDir.clear();
-    HINTERNET ftp = static_cast<HINTERNET>(m_session.ftpHandle);
-    std::string listBytes, manifestText, error;
-    Manifest manifest;
-    std::vector<std::string> paths;
-    int ok = FetchFileToMemory(ftp, kListFileName, kListFileName, kMaxManifestBytes, listBytes) &&
-             FetchSignedFile(ftp, kManifestFileName, kScratchPath, kSignedManifest, m_keys,
-                             kMaxManifestBytes, manifestText) == kSignedFetchOk &&
-             ParseManifest(manifestText.data(), manifestText.size(), manifest, error);
-    if (ok) {
-        // The list is read again from a local copy by the one list reader.
-        FILE* local = fopen(kListFileName, "wb");
-        ok = local && fwrite(listBytes.data(), 1, listBytes.size(), local) == listBytes.size();
-        if (local)
-            fclose(local);
-    }
-    std::string path;
-    ok = ok && CollectListPaths(kListFileName, paths) &&
-         CheckManifestFits(manifest, entry.name, listBytes.size(),
-                           HashBytesSha256(listBytes.data(), listBytes.size()), paths, path) == kManifestFits;
-    int testServer = ok ? ListHasTag(kListFileName, kTagTestServer) : 0;
+    // The manifest must be signed (with a key), name this version and pin the list
+    // and its entries, as in the walk; a repair needs one even without a key.
+    UpdateVerifier verifier;
+    verifier.SetKeys(m_keys);
+    std::string manifestText, signature;
+    const std::string signatureName = std::string(kManifestFileName) + kSignatureSuffix;
+    int ok = m_engine.FetchWholeFile(kListFileName) &&
+             m_engine.FetchSmallFile(kManifestFileName, kMaxManifestBytes, manifestText);
+    bool hasSignature = ok && verifier.Keyed() &&
+                        m_engine.FetchSmallFile(signatureName.c_str(), kMaxSignatureFileBytes, signature);
     version.compressed = ok && ListHasTag(kListFileName, kTagCompressed) == 1;
+    ok = ok && verifier.LoadManifest(entry.name, kListFileName, version.compressed, &manifestText,
+                                     hasSignature ? &signature : nullptr) == kVerifyOk;
+    int testServer = ok ? ListHasTag(kListFileName, kTagTestServer) : 0;
     // Every name must stay inside the game directory, as in the walk: a keyless
     // launcher takes the list and manifest from the server as they come.
     ok = ok && CheckFileList(kListFileName, version.compressed ? 1 : 0);
@@ -161,6 +124,6 @@ int RepairRun::ReadVersion(const VersionEntry& entry, RepairVersion& version)
     if (m_options.runMode == kRunRelease && testServer == 1)
         return kVersionSkipped;
     version.directory = entry.name;
-    version.manifest = manifest;
+    version.manifest = verifier.LoadedManifest();
     return kVersionRead;
 }

@@ -34,7 +34,6 @@ private:
     enum { kVersionRead = 1, kVersionSkipped = 2, kVersionUnusable = 0 };
 
     // Manifests (RepairRun.cpp).
-    int VerifyCatalogue();
     int ReadManifests(std::vector<RepairVersion>& versions);
     int ReadVersion(const VersionEntry& entry, RepairVersion& version);
     int EnterVersionDirectory(const std::string& directory);

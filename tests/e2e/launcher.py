@@ -8,6 +8,8 @@ import tempfile
 import time
 from pathlib import Path
 
+import pytest
+
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("ZR_BUILD_DIR", ROOT / "build"))
 WIN = BUILD / "win"
@@ -114,3 +116,17 @@ def catalogue_texts():
         if number.isdigit():
             texts[int(number)] = text.replace("\\n", "\n")
     return texts
+
+
+TEST_KEY = ROOT / "tests" / "fixtures" / "keys" / "test_publisher.key"
+
+
+def sign_root(root, catalogue="version.cvd"):
+    """Signs every version of an FTP root and its catalogue with the throw-away test
+    key, which the test build of zr.exe carries, through the patch builder."""
+    builder = BUILD / "host" / "tools" / "patch_builder" / "zr-patch-builder"
+    if not builder.exists():
+        pytest.skip("the patch builder is not built (run scripts/test.sh)")
+    subprocess.run([str(builder), "sign", "--root", str(root), "--key", str(TEST_KEY),
+                    "--catalogue", catalogue, "--resign"],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)

@@ -56,6 +56,7 @@ def ftp(tmp_path):
     (root / "1.00.01" / "list.inf").write_text("".join(f'"{name}"\r\n' for name in FILES))
     for number, name in enumerate(FILES):
         (root / "1.00.01" / name).write_bytes(bytes([number]) * FILE_BYTES)
+    zr.sign_root(root)
     servers = []
 
     def start(throttle):

@@ -14,6 +14,7 @@
 
 #include "app/Msg.h"
 #include "app/PatchSession.h"
+#include "patch/LauncherKeys.h"
 #include "patch/win/PatchEngine.h"
 #include "tests/win/FakeReporter.h"
 #include "tests/win/TempGameDir.h"
@@ -35,9 +36,12 @@ protected:
         engine.reset(new PatchEngine(*session, options, reporter));
     }
 
+    // A test that builds the launcher with keys sets g_publisherKeys; every test ends
+    // keyless again.
     void TearDown() override
     {
         engine.reset();
+        g_publisherKeys = PublisherKeys();
         MSG quit;
         PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     }

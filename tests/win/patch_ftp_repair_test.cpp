@@ -45,15 +45,9 @@ protected:
         uint8_t seed[32], publicKey[32];
         ASSERT_EQ(BytesFromHex(kTestSeed, 64, seed, 32, false), 1);
         crypto_sign_ed25519_seed_keypair(publicKey, m_secret, seed);
-        saved = g_publisherKeys;
         g_publisherKeys.count = 1;
         memcpy(g_publisherKeys.keys[0], publicKey, sizeof publicKey);
         options.repair = 1;
-    }
-    void TearDown() override
-    {
-        g_publisherKeys = saved;
-        FtpEngineTest::TearDown();
     }
 
     std::string Sign(SignedKind kind, const std::string& bytes)
@@ -180,7 +174,6 @@ protected:
         return false;
     }
 
-    PublisherKeys saved;
     uint8_t m_secret[64];
 };
 

@@ -1,10 +1,13 @@
 // Windows benchmark of a whole patch walk over FTP. Two modes, run in a prepared game
 // directory (with Temp) on the same FTP root:
 //
-//   bench_patch engine <port> <message.ctf>
+//   bench_patch engine <port> <message.ctf> [public key]
 //       the launcher's walk: PatchEngine::BeginPatch with a real window that shows
 //       status, bars, counters and caption as the launcher does (catalogue, lists,
-//       log, transfers, expansion, installation, stored version);
+//       log, transfers, expansion, installation, stored version); with a key, the
+//       walk of a keyed launcher over a signed root (signatures, manifests, hashes);
+//   bench_patch hash <directory>
+//       SHA-256 of every *.dat file of the directory, as the launcher hashes files;
 //   bench_patch bare <port> <manifest>
 //       the floor of this design: the same files fetched with a bare FtpOpenFileA /
 //       InternetReadFile loop of 2048-byte reads into Temp, each compressed one
@@ -18,6 +21,7 @@
 
 #include <bzlib.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +32,9 @@
 #include "app/LaunchOptions.h"
 #include "app/Msg.h"
 #include "app/PatchSession.h"
+#include "patch/LauncherKeys.h"
+#include "patch/PublisherKeys.h"
+#include "patch/Sha256.h"
 #include "patch/win/PatchEngine.h"
 #include "tests/bench/BenchWindow.h"
 
@@ -35,7 +42,7 @@ namespace {
 
 const DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | FTP_TRANSFER_TYPE_BINARY;
 
-int RunEngine(unsigned short port, const char* catalogueFile)
+int RunEngine(unsigned short port, const char* catalogueFile, const char* keys)
 {
     g_msg.LoadCTF(catalogueFile);
     HWND window = CreateBenchWindow("ZrBenchPatch");
@@ -43,6 +50,10 @@ int RunEngine(unsigned short port, const char* catalogueFile)
     std::unique_ptr<PatchSession> session(new PatchSession);
     LaunchOptions options;
     options.runMode = kRunNormal;
+    if (keys && !ParsePublisherKeys(keys, g_publisherKeys)) {
+        printf("walk_ok=0\n");
+        return 1;
+    }
     PatchEngine engine(*session, options, reporter);
 
     LARGE_INTEGER start = BenchNow();
@@ -164,17 +175,45 @@ int RunBare(unsigned short port, const char* manifest)
     return ok ? 0 : 1;
 }
 
+int RunHash(const char* directory)
+{
+    std::string pattern = std::string(directory) + "\\*.dat";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        printf("hash_ok=0\n");
+        return 1;
+    }
+    LARGE_INTEGER start = BenchNow();
+    uint64_t bytes = 0;
+    bool ok = true;
+    do {
+        Sha256Digest digest;
+        uint64_t size = 0;
+        ok = HashFileSha256((std::string(directory) + "\\" + found.cFileName).c_str(), digest, size) && ok;
+        bytes += size;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    double seconds = BenchSeconds(start, BenchNow());
+    printf("hash_ok=%d\nhash_bytes=%llu\nhash_seconds=%.3f\n", ok ? 1 : 0,
+           static_cast<unsigned long long>(bytes), seconds);
+    return ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && strcmp(argv[1], "hash") == 0)
+        return RunHash(argv[2]);
     if (argc < 4) {
-        fprintf(stderr, "usage: bench_patch engine <port> <message.ctf> | bare <port> <manifest>\n");
+        fprintf(stderr, "usage: bench_patch engine <port> <message.ctf> [key] | bare <port> <manifest>"
+                        " | hash <directory>\n");
         return 2;
     }
     unsigned short port = static_cast<unsigned short>(atoi(argv[2]));
     if (strcmp(argv[1], "engine") == 0)
-        return RunEngine(port, argv[3]);
+        return RunEngine(port, argv[3], argc > 4 ? argv[4] : nullptr);
     if (strcmp(argv[1], "bare") == 0)
         return RunBare(port, argv[3]);
     fprintf(stderr, "bench_patch: unknown mode %s\n", argv[1]);
