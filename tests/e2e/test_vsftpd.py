@@ -45,7 +45,8 @@ def test_demo_versions_over_vsftpd(tmp_path):
     tools = zr.BUILD / "host" / "tools"
     if not any(tools.rglob("zr-connect-server")):
         pytest.skip("the operator tools are not built (run scripts/test.sh)")
-    run = VsftpdDemo(zr.BUILD.resolve(), tools.resolve(), tmp_path, None)
+    # Signed with the test key, which the test build of zr.exe carries.
+    run = VsftpdDemo(zr.BUILD.resolve(), tools.resolve(), tmp_path, None, zr.TEST_KEY.resolve())
     try:
         problems = run.run()
     finally:
@@ -73,6 +74,7 @@ def test_killed_run_resumes_over_vsftpd(tmp_path, launcher, server):
     (root / "1.00.01" / "list.inf").write_text("".join(f'"{name}"\r\n' for name in FILES))
     for number, name in enumerate(FILES):
         (root / "1.00.01" / name).write_bytes(bytes([number]) * FILE_BYTES)
+    zr.sign_root(root)
     ftp = vsftpd_fixture.Vsftpd(root, tmp_path, max_rate=96 * 1024)
     try:
         server("--reply", "patch", "--ftp-host", "127.0.0.1", "--ftp-port", str(ftp.port),
