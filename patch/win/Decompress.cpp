@@ -14,8 +14,8 @@ namespace {
 
 class EngineExpandHooks : public Bz2ExpandHooks {
 public:
-    EngineExpandHooks(PatchSession& session, PatchReporter& reporter, uint32_t total)
-        : m_session(session), m_reporter(reporter), m_total(total)
+    EngineExpandHooks(PatchSession& session, PatchReporter& reporter, RedrawPacer& pacer, uint32_t total)
+        : m_session(session), m_reporter(reporter), m_pacer(pacer), m_total(total)
     {
     }
 
@@ -46,9 +46,9 @@ public:
 private:
     PatchSession& m_session;
     PatchReporter& m_reporter;
+    RedrawPacer& m_pacer;   // the engine's, shared by every transfer and expansion
     uint32_t m_total;
     ProgressThrottle m_throttle;
-    RedrawPacer m_pacer;
 };
 
 // Low 32 bits of a file's size, as GetFileSize reports them; 0 when it is missing.
@@ -69,6 +69,6 @@ int PatchEngine::DecompressFile(const char* source, const char* directory)
     uint32_t total = SourceSize(source);
     m_session.unpackTotal = total;
     m_session.unpackDone = 0;
-    EngineExpandHooks hooks(m_session, m_reporter, total);
+    EngineExpandHooks hooks(m_session, m_reporter, m_transferPacer, total);
     return m_expander.DecompressFile(source, directory, hooks);
 }

@@ -182,7 +182,6 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
     const uint32_t total = static_cast<uint32_t>(size);
     uint32_t received = 0;
     ProgressThrottle throttle;
-    RedrawPacer pacer;
     char block[kBlockSize];
     char caption[kCaptionBytes];
     for (;;) {
@@ -196,8 +195,9 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
         received += got;
 
         // The bar and the caption follow at a pace the eye can see, and always show
-        // the end of the file.
-        if (received >= total || pacer.Due(GetTickCount())) {
+        // the end of the file. The pace runs on across files: the start of each of
+        // many small files is not drawn for its own sake.
+        if (received >= total || m_transferPacer.Due(GetTickCount())) {
             int pos = TransferPercent(received, total, scale);
             if (throttle.BarChanged(kUpperBar, pos))
                 m_reporter.SetBarPos(kUpperBar, pos);

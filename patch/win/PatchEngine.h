@@ -164,6 +164,8 @@ private:
     DWORD m_readTaken = 0;
     // Paces the per-file counter and lower bar across the files of a list.
     RedrawPacer m_filePacer;
+    // Paces the upper bar and the caption across every transfer and expansion.
+    RedrawPacer m_transferPacer;
     // Set while the upper bar has the transfers' range of 100.
     bool m_transferRange = false;
     UpdateVerifier m_verifier;
