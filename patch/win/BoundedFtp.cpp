@@ -157,11 +157,10 @@ int PatchEngine::FetchSmallFile(const char* name, size_t maxBytes, std::string& 
     return ok ? 1 : 0;
 }
 
-int PatchEngine::FetchWholeFile(const char* name)
+int PatchEngine::FetchWholeFile(const char* name, std::string& bytes)
 {
     // Fetched under the same name into the current directory.
     DeleteFileA(name);
-    std::string bytes;
     if (!FetchSmallFile(name, kWholeFileLimit, bytes))
         return 0;
     bool ok = false;

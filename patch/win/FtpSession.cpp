@@ -115,7 +115,7 @@ int PatchEngine::OpenSession(const SessionRequest& request)
 
     if (!OpenFtp())
         return 0;
-    if (!FetchCatalogue() || !CheckCatalogueSignature())
+    if (!FetchCatalogue())
         return 0;
 
     m_reporter.ShowStatus(g_msg.Get(kMsgReadingCatalogue));
@@ -157,11 +157,13 @@ int PatchEngine::FetchCatalogue()
         m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
-    if (!FetchWholeFile(m_session.catalogueName)) {
+    std::string catalogue;
+    if (!FetchWholeFile(m_session.catalogueName, catalogue)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }
-    return 1;
+    // Signed catalogues are checked on the bytes as fetched, before anything parses them.
+    return CheckCatalogueSignature(catalogue);
 }
 
 void PatchEngine::CloseFtp()
@@ -186,7 +188,8 @@ void PatchEngine::CloseHandles()
 int PatchEngine::FetchFileList()
 {
     // Never from a cache: a version's list may be published again.
-    if (!FetchWholeFile(kListFileName)) {
+    std::string list;
+    if (!FetchWholeFile(kListFileName, list)) {
         m_reporter.ShowStatusError(g_msg.Get(kMsgDownloadFailed));
         return 0;
     }

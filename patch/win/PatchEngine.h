@@ -66,15 +66,16 @@ public:
 
     // Bounded FTP calls that the repair run shares (BoundedFtp.cpp). FetchSmallFile
     // reads a whole remote file of at most maxBytes into memory; FetchWholeFile
-    // fetches one of at most 8 MiB under its own name into the current directory.
+    // fetches one of at most 8 MiB into `bytes` and writes it under its own name into
+    // the current directory.
     int FetchSmallFile(const char* name, size_t maxBytes, std::string& bytes);
-    int FetchWholeFile(const char* name);
+    int FetchWholeFile(const char* name, std::string& bytes);
     int SetFtpDirectory(const char* directory);
     int GetFtpDirectory(char* directory, size_t size);
 
     // Update checks (UpdateChecks.cpp): the catalogue's signature, the version's
     // manifest, and every logged file before the install.
-    int CheckCatalogueSignature();
+    int CheckCatalogueSignature(const std::string& catalogue);
     int LoadVersionManifest(const char* directory);
     int VerifyLoggedFiles();
 

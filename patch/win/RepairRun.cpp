@@ -104,9 +104,9 @@ int RepairRun::ReadVersion(const VersionEntry& entry, RepairVersion& version)
     // and its entries, as in the walk; a repair needs one even without a key.
     UpdateVerifier verifier;
     verifier.SetKeys(m_keys);
-    std::string manifestText, signature;
+    std::string listBytes, manifestText, signature;
     const std::string signatureName = std::string(kManifestFileName) + kSignatureSuffix;
-    int ok = m_engine.FetchWholeFile(kListFileName) &&
+    int ok = m_engine.FetchWholeFile(kListFileName, listBytes) &&
              m_engine.FetchSmallFile(kManifestFileName, kMaxManifestBytes, manifestText);
     bool hasSignature = ok && verifier.Keyed() &&
                         m_engine.FetchSmallFile(signatureName.c_str(), kMaxSignatureFileBytes, signature);

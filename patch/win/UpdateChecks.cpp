@@ -2,7 +2,7 @@
 // version's manifest, and checking fetched and logged files before anything of a
 // version is installed. The decisions are UpdateVerifier's.
 #include <windows.h>
-#include <cstdio>
+
 #include <string>
 
 #include "app/MessageIds.h"
@@ -15,25 +15,7 @@
 
 namespace {
 
-enum { kMaxCatalogueBytes = 8 << 20, kReadBlock = 8192 };
-
 const char kTempPrefix[] = "Temp\\";
-
-// Reads a whole local file of at most maxBytes; 0 when it is missing, unreadable or larger.
-int ReadLocalFile(const char* path, size_t maxBytes, std::string& out)
-{
-    out.clear();
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return 0;
-    char block[kReadBlock];
-    size_t got = 0;
-    while ((got = fread(block, 1, sizeof block, file)) > 0 && out.size() <= maxBytes)
-        out.append(block, got);
-    bool ok = !ferror(file) && out.size() <= maxBytes;
-    fclose(file);
-    return ok ? 1 : 0;
-}
 
 } // namespace
 
@@ -42,18 +24,15 @@ void PatchEngine::ShowVerifyFailure(int result)
     m_reporter.ShowStatusError(g_msg.Get(result == kVerifyUnsigned ? kMsgUpdateNotSigned : kMsgDamagedFile));
 }
 
-int PatchEngine::CheckCatalogueSignature()
+int PatchEngine::CheckCatalogueSignature(const std::string& catalogue)
 {
     m_verifier.SetKeys(g_publisherKeys);
     if (!m_verifier.Keyed())
         return 1;
-    std::string catalogue;
     std::string signature;
     std::string signatureName = std::string(m_session.catalogueName) + kSignatureSuffix;
     bool signed_ = FetchSmallFile(signatureName.c_str(), kMaxSignatureFileBytes, signature) != 0;
-    int result = ReadLocalFile(m_session.catalogueName, kMaxCatalogueBytes, catalogue)
-                     ? m_verifier.CheckCatalogue(catalogue, signed_ ? &signature : nullptr)
-                     : static_cast<int>(kVerifyUnsigned);
+    int result = m_verifier.CheckCatalogue(catalogue, signed_ ? &signature : nullptr);
     if (result == kVerifyOk)
         return 1;
     ShowVerifyFailure(result);
