@@ -1,21 +1,18 @@
 // Expansion of a downloaded bzip2 file: the engine's side of Bz2Expander, which keeps
 // the window alive, honours the stop flag and shows the progress on the upper bar
-// (from 50, where the download left it, to 100) and in the transfer caption, paced.
+// (from 50, where the download left it, to 100) and in the transfer caption, paced
+// with the downloads.
 #include <cstdint>
-#include <cstdio>
 
 #include "app/MessageIds.h"
-#include "app/Msg.h"
-#include "patch/ProgressThrottle.h"
-#include "patch/RedrawPacer.h"
 #include "patch/win/PatchEngine.h"
 
 namespace {
 
 class EngineExpandHooks : public Bz2ExpandHooks {
 public:
-    EngineExpandHooks(PatchSession& session, PatchReporter& reporter, RedrawPacer& pacer, uint32_t total)
-        : m_session(session), m_reporter(reporter), m_pacer(pacer), m_total(total)
+    EngineExpandHooks(PatchSession& session, PatchReporter& reporter, PatchEngine& engine, uint32_t total)
+        : m_session(session), m_reporter(reporter), m_engine(engine), m_total(total)
     {
     }
 
@@ -29,26 +26,16 @@ public:
         // measure sources above 2 GiB with a 32-bit file offset.
         m_session.unpackTotal = m_total;
         m_session.unpackDone = done;
-        // Redrawn at a pace the eye can see; the end of the file always.
-        if (done < m_total && !m_pacer.Due(GetTickCount()))
-            return;
-        int percent = ExpandPercent(done, m_total);
         uint64_t half = m_total ? 50u * static_cast<uint64_t>(done) / m_total : 0u;
         int pos = 50 + static_cast<int>(half > 50u ? 50u : half);
-        if (m_throttle.BarChanged(kUpperBar, pos))
-            m_reporter.SetBarPos(kUpperBar, pos);
-        char caption[kCaptionBytes];
-        snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kMsgExpandingCaption), percent);
-        if (m_throttle.CaptionChanged(caption))
-            m_reporter.DrawTransferCaption(caption);
+        m_engine.ShowTransferProgress(pos, kMsgExpandingCaption, ExpandPercent(done, m_total), done >= m_total);
     }
 
 private:
     PatchSession& m_session;
     PatchReporter& m_reporter;
-    RedrawPacer& m_pacer;   // the engine's, shared by every transfer and expansion
+    PatchEngine& m_engine;
     uint32_t m_total;
-    ProgressThrottle m_throttle;
 };
 
 // Low 32 bits of a file's size, as GetFileSize reports them; 0 when it is missing.
@@ -69,6 +56,7 @@ int PatchEngine::DecompressFile(const char* source, const char* directory)
     uint32_t total = SourceSize(source);
     m_session.unpackTotal = total;
     m_session.unpackDone = 0;
-    EngineExpandHooks hooks(m_session, m_reporter, m_transferPacer, total);
+    StartTransferProgress();
+    EngineExpandHooks hooks(m_session, m_reporter, *this, total);
     return m_expander.DecompressFile(source, directory, hooks);
 }

@@ -5,15 +5,12 @@
 #include <wininet.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "app/MessageIds.h"
 #include "app/Msg.h"
 #include "app/ShowMessage.h"
 #include "framework/GdiObject.h"
-#include "patch/ProgressThrottle.h"
-#include "patch/RedrawPacer.h"
 #include "patch/RemoteFileLookup.h"
 #include "patch/TransferPercent.h"
 #include "patch/win/FtpJobs.h"
@@ -181,9 +178,8 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
 
     const uint32_t total = static_cast<uint32_t>(size);
     uint32_t received = 0;
-    ProgressThrottle throttle;
+    StartTransferProgress();
     char block[kBlockSize];
-    char caption[kCaptionBytes];
     for (;;) {
         DWORD got = 0;
         // A read given up (Close, or a frozen server) has closed the handles.
@@ -193,19 +189,10 @@ int PatchEngine::TransferFile(const char* remoteName, const char* localPath, int
         if (!WriteFile(local, block, got, &written, nullptr) || written != got)
             break;  // a full disk must not leave a short file that counts as fetched
         received += got;
-
-        // The bar and the caption follow at a pace the eye can see, and always show
-        // the end of the file. The pace runs on across files: the start of each of
-        // many small files is not drawn for its own sake.
-        if (received >= total || m_transferPacer.Due(GetTickCount())) {
-            int pos = TransferPercent(received, total, scale);
-            if (throttle.BarChanged(kUpperBar, pos))
-                m_reporter.SetBarPos(kUpperBar, pos);
-            snprintf(caption, sizeof caption, "%s (%d%%)", g_msg.Get(kMsgDownloadingCaption),
-                     TransferPercent(received, total, 100));
-            if (throttle.CaptionChanged(caption))
-                m_reporter.DrawTransferCaption(caption);
-        }
+        // At the redraw pace, which runs on across files: the start of each of many
+        // small files is not drawn for its own sake, nor its end.
+        ShowTransferProgress(TransferPercent(received, total, scale), kMsgDownloadingCaption,
+                             TransferPercent(received, total, 100), received >= total);
         m_reporter.PumpOneMessage();
 
         // Completeness first: a stop handled during the last block does not undo a

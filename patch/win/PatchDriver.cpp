@@ -160,6 +160,7 @@ int PatchEngine::RunPatch()
     const int count = m_session.versionCount;
     m_reporter.SetBarRange(kUpperBar, count);
     m_transferRange = false;
+    m_heldTransfer.pending = false;  // an end held by an earlier, failed walk is stale
     for (int i = 1; i <= count; ++i) {
         // A stop between two versions (during the install, which pumps) ends the walk.
         if (m_session.stopped)
@@ -276,8 +277,10 @@ int PatchEngine::PatchVersion(const char* directory, int& saveVersion)
         if (m_session.stopped)
             return 0;  // the Close button has shown the idle state already
     }
+    // The end of the list: the last transfer's end, the last file's number and every
+    // file done.
+    ShowHeldTransferProgress();
     if (progress.fileNumber > 1) {
-        // The end of the list: the last file's number and every file done.
         ListProgress last = {progress.fileNumber - 1, progress.done, progress.total};
         ShowListProgress(last, true);
     }

@@ -15,6 +15,7 @@
 #include "patch/Bz2Expander.h"
 #include "patch/ListFile.h"
 #include "patch/PatchLogIndex.h"
+#include "patch/ProgressThrottle.h"
 #include "patch/RedrawPacer.h"
 #include "patch/UpdateVerifier.h"
 #include "patch/win/BlockingCall.h"
@@ -54,6 +55,13 @@ public:
     // Expansion (Decompress.cpp): expands source next to directory's directory part.
     int DecompressFile(const char* source, const char* directory);
 
+    // The upper bar and caption of transfers and expansions (TransferProgress.cpp):
+    // drawn at the redraw pace; a file's end between two redraws is held until
+    // ShowHeldTransferProgress, which the end of a file list calls.
+    void StartTransferProgress();
+    void ShowTransferProgress(int barPos, int captionText, int percent, bool fileEnd);
+    void ShowHeldTransferProgress();
+
     // Installation and log (Install.cpp). The log is "patch.log" of the current
     // directory; the driver goes through m_log for every question and change.
     int InstallLoggedFiles();
@@ -87,6 +95,9 @@ public:
     // A blocking FTP call that has not returned after this long is given up (tests
     // shorten it; the launcher keeps kStallBoundMs).
     void SetStallBoundMs(DWORD boundMs) { m_calls.SetBoundMs(boundMs); }
+    // The pace of the upper bar and caption (tests lengthen it, so that each file's end
+    // waits for the end of its list; the launcher keeps the default).
+    void SetTransferPaceMs(uint32_t intervalMs) { m_transferPacer = RedrawPacer(intervalMs); }
 
     // The listing keeps at most this many files of a version directory.
     enum { kMaxListedFiles = 999 };
@@ -128,6 +139,7 @@ private:
     void SetCounter(PatchCounter counter, int labelText, int number, int total);
     void ShowListProgress(const ListProgress& progress, bool always);
     void SetTransferRange();
+    void DrawTransferProgress(int barPos, int captionText, int percent);
     int FetchIntoTemp(const char* name, const char* downloadPath);
     int FetchChecked(const char* name, const char* relative, const char* downloadPath, const char* logName);
 
@@ -165,8 +177,17 @@ private:
     DWORD m_readTaken = 0;
     // Paces the per-file counter and lower bar across the files of a list.
     RedrawPacer m_filePacer;
-    // Paces the upper bar and the caption across every transfer and expansion.
+    // Paces the upper bar and the caption across every transfer and expansion, and
+    // remembers what they show and the end of a file that waits for its redraw.
     RedrawPacer m_transferPacer;
+    ProgressThrottle m_transferThrottle;
+    struct HeldTransfer {
+        int barPos;
+        int captionText;
+        int percent;
+        bool pending;
+    };
+    HeldTransfer m_heldTransfer = {0, 0, 0, false};
     // Set while the upper bar has the transfers' range of 100.
     bool m_transferRange = false;
     UpdateVerifier m_verifier;

@@ -123,6 +123,7 @@ int RepairRun::RepairFiles(const std::vector<const RepairItem*>& damaged)
         m_reporter.SetBarPos(kLowerBar, i + 1);
         m_reporter.PumpOneMessage();
     }
+    m_engine.ShowHeldTransferProgress();
     return 1;
 }
 
