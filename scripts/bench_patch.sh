@@ -118,15 +118,32 @@ walk() {
 }
 key=$(cat "$ZR_ROOT/tests/fixtures/keys/test_publisher.key.pub")
 
-# The data is in the page cache for every side: it was just written. The unsigned and
-# the signed walk take turns, twice, and the better time of each counts: on a shared
-# machine the load changes within minutes.
-walk=1e9 signed=1e9
+# Runs the bare loop into its own game directory; prints its seconds after checking
+# the files.
+bare_loop() {
+  game_dir bare
+  (cd "$work/bare" && wine "$exe" bare "$port" 'Z:'"${work//\//\\}"'\manifest.txt' >"$work/bare.out" 2>/dev/null </dev/null) || true
+  [ "$(value "$work/bare.out" bare_ok)" = 1 ] || { echo "bench_patch: the bare loop failed" >&2; cat "$work/bare.out" >&2; exit 1; }
+  (cd "$work/bare/Temp" && md5sum -c --quiet "$work/expected.txt") ||
+    { echo "bench_patch: the bare loop's files differ from the patch" >&2; exit 1; }
+  value "$work/bare.out" bare_seconds
+}
+
+# The data is in the page cache for every side: it was just written. The unsigned
+# walk, the signed walk and the bare loop take turns, twice, and the better time of
+# each counts: on a shared machine the load changes within minutes, and a side timed
+# once would carry that noise into the ratios.
+walk=1e9 signed=1e9 bare=1e9
 for round in 1 2; do
   t=$(walk engine "$port") || exit 1
   walk=$(awk "BEGIN { printf \"%.3f\", ($walk < $t ? $walk : $t) }")
   t=$(walk signed "$signed_port" "$key") || exit 1
   signed=$(awk "BEGIN { printf \"%.3f\", ($signed < $t ? $signed : $t) }")
+  t=$(bare_loop) || exit 1
+  if awk "BEGIN { exit !($t < $bare) }"; then
+    bare=$t
+    cp "$work/bare.out" "$work/bare.best"
+  fi
 done
 
 # Hashing alone, on the installed files (in the page cache for both sides).
@@ -136,12 +153,6 @@ t0=$(date +%s.%N)
 (cd "$work/signed" && sha256sum ./*.dat >/dev/null)
 t1=$(date +%s.%N)
 native_hash_s=$(calc "$t1 - $t0")
-
-game_dir bare
-(cd "$work/bare" && wine "$exe" bare "$port" 'Z:'"${work//\//\\}"'\manifest.txt' >"$work/bare.out" 2>/dev/null </dev/null) || true
-[ "$(value "$work/bare.out" bare_ok)" = 1 ] || { echo "bench_patch: the bare loop failed" >&2; cat "$work/bare.out" >&2; exit 1; }
-(cd "$work/bare/Temp" && md5sum -c --quiet "$work/expected.txt") ||
-  { echo "bench_patch: the bare loop's files differ from the patch" >&2; exit 1; }
 
 # The native client, on the same server and files: the better of two rounds.
 native_s=1e9
@@ -154,15 +165,14 @@ done
 (cd "$work/native" && md5sum -c --quiet "$work/expected.txt") ||
   { echo "bench_patch: the native client produced other files" >&2; exit 1; }
 
-bare=$(value "$work/bare.out" bare_seconds)
-bare_expand=$(value "$work/bare.out" bare_expand_seconds)
-bare_list=$(value "$work/bare.out" bare_list_seconds)
+bare_expand=$(value "$work/bare.best" bare_expand_seconds)
+bare_list=$(value "$work/bare.best" bare_list_seconds)
 printf 'patch served             %d bytes in %d files (half compressed), %s MB expanded\n' \
   "$served_bytes" "$file_count" "$total_mb"
 printf 'launcher walk (Wine)     %s s, best of two  (%s pumps, %s bar updates, %s caption draws)\n' "$walk" \
   "$(value "$work/engine.out" pumps)" "$(value "$work/engine.out" bar_updates)" \
   "$(value "$work/engine.out" caption_draws)"
-printf 'bare loop + expansion    %s s  (of it expansion %s s, listings %s s)\n' "$bare" "$bare_expand" "$bare_list"
+printf 'bare loop + expansion    %s s, best of two  (of it expansion %s s, listings %s s)\n' "$bare" "$bare_expand" "$bare_list"
 printf 'native ftplib + bzip2    %s s  (of it expansion %s s; one connection, 64 KiB reads)\n' \
   "$native_s" "$(value "$work/native.out" native_expand_seconds)"
 printf 'ratio walk / bare        %s (target at most 1.10)\n' "$(calc "$walk / $bare")"
